@@ -1,0 +1,89 @@
+#include "analysis/cchgn.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "design/hccgn.hpp"
+#include "support/printed.hpp"
+
+namespace zavolt {
+namespace {
+
+TEST(CchgnExact, TenGigahertzThreeByFifteen) {
+  const CchgnDetail d = cchgn_detail(10.0f, 3.0f, 15.0f);
+  EXPECT_PRINTED(d.wavelength, "1.180285");
+  EXPECT_PRINTED(d.phi, "1.597034");
+  EXPECT_PRINTED(d.ic, "0.1785387");
+  EXPECT_PRINTED(d.is, "0.0945016");
+  EXPECT_PRINTED(d.gain, "154.4676");
+}
+
+TEST(CchgnExact, TwelveGigahertzTwoByTen) {
+  const CchgnDetail d = cchgn_detail(12.0f, 2.0f, 10.0f);
+  EXPECT_PRINTED(d.wavelength, "0.9835708");
+  EXPECT_PRINTED(d.phi, "1.277627");
+  EXPECT_PRINTED(d.gain, "103.7139");
+}
+
+TEST(CchgnExact, TwentyGigahertzFiveByThirty) {
+  const CchgnDetail d = cchgn_detail(20.0f, 5.0f, 30.0f);
+  EXPECT_PRINTED(d.phi, "4.436206");
+  EXPECT_PRINTED(d.ic, "0.04369139");
+  EXPECT_PRINTED(d.is, "0.1206432");
+  EXPECT_PRINTED(d.gain, "692.4565");
+}
+
+TEST(CchgnExact, VeryLongHornNearlyInPhase) {
+  const CchgnDetail d = cchgn_detail(5.0f, 1.0f, 100.0f);
+  EXPECT_PRINTED(d.phi, "0.01330862");
+  EXPECT_PRINTED(d.is, "0.0008858616");
+  EXPECT_PRINTED(d.ic, "0.2158745");
+  EXPECT_PRINTED(d.gain, "4.900208");
+  // Phi -> 0: Ic tends to J1(2.404826) / 2.404826.
+  EXPECT_NEAR(d.ic, std::cyl_bessel_j(1.0, 2.404826) / 2.404826, 2e-5);
+}
+
+TEST(CchgnExact, TheHalfWavelengthDesignHorn) {
+  // The printed design, 2.92712 in by 7.25929 in.
+  const CchgnDetail d = cchgn_detail(10.0f, 2.92712f, 7.25929f);
+  EXPECT_PRINTED(d.phi, "3.141593");
+  EXPECT_PRINTED(d.gain, "99.94406");
+  // Fed the design routine's own binary32 output, the gain differs in the seventh digit.
+  const HccgnDetail design = hccgn_detail(10.0f, 20.0f, 0.5f);
+  EXPECT_PRINTED(CCHGN(10.0f, design.radius, design.slant), "99.94403");
+}
+
+TEST(CchgnExact, SignsOfTheArgumentsDoNotChangeTheGain) {
+  const CchgnDetail base = cchgn_detail(10.0f, 3.0f, 15.0f);
+  for (const auto& [f, a, l] : {std::array{-10.0f, 3.0f, 15.0f}, std::array{10.0f, -3.0f, 15.0f},
+                                std::array{10.0f, 3.0f, -15.0f}}) {
+    const CchgnDetail d = cchgn_detail(f, a, l);
+    EXPECT_EQ(d.gain, base.gain) << f << " " << a << " " << l;
+    EXPECT_EQ(d.ic, base.ic);
+    EXPECT_EQ(std::fabs(d.is), base.is);
+  }
+  EXPECT_EQ(cchgn_detail(-10.0f, 3.0f, 15.0f).is, -base.is);  // Phi changes sign
+}
+
+TEST(CchgnExact, ZeroFrequencyAndZeroSlantRadius) {
+  EXPECT_EQ(CCHGN(0.0f, 3.0f, 15.0f), 0.0f);  // infinite wavelength: exactly no gain
+  EXPECT_TRUE(std::isnan(CCHGN(10.0f, 3.0f, 0.0f)));
+}
+
+TEST(FintExact, SelectorIsAnExactComparisonWithOne) {
+  FPARM block = {0.5f, 0.0f, 1.5f};
+  const float cosine = FINT(block.data());
+  block[1] = 0.999999f;
+  EXPECT_EQ(FINT(block.data()), cosine);
+  block[1] = 2.0f;
+  EXPECT_EQ(FINT(block.data()), cosine);
+  block[1] = 1.0f;
+  const float sine = FINT(block.data());
+  EXPECT_NE(sine, cosine);
+  EXPECT_NEAR(sine, 0.5 * std::cyl_bessel_j(0.0, 2.404826 * 0.5) * std::sin(1.5 * 0.25), 1e-6);
+  EXPECT_NEAR(cosine, 0.5 * std::cyl_bessel_j(0.0, 2.404826 * 0.5) * std::cos(1.5 * 0.25), 1e-6);
+}
+
+}  // namespace
+}  // namespace zavolt

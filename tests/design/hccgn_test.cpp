@@ -1,0 +1,72 @@
+#include "design/hccgn.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/printed.hpp"
+
+namespace zavolt {
+namespace {
+
+// 10 GHz, 20 dB.
+TEST(HccgnExact, WorkedDesigns) {
+  const HccgnDetail half = hccgn_detail(10.0f, 20.0f, 0.5f);
+  EXPECT_PRINTED(half.wavelength, "1.180285");
+  EXPECT_PRINTED(half.loss, "3.85267");
+  EXPECT_PRINTED(static_cast<float>(half.ka), "15.5824");
+  EXPECT_PRINTED(half.radius, "2.92712");
+  EXPECT_PRINTED(half.slant, "7.25929");
+
+  const HccgnDetail quarter = hccgn_detail(10.0f, 20.0f, 0.25f);
+  EXPECT_PRINTED(quarter.loss, "2.16090");
+  EXPECT_PRINTED(quarter.radius, "2.40908");
+  EXPECT_PRINTED(quarter.slant, "9.83438");
+
+  const HccgnDetail full = hccgn_detail(10.0f, 20.0f, 1.0f);
+  EXPECT_PRINTED(full.loss, "10.2944");
+  EXPECT_PRINTED(full.radius, "6.14509");
+  EXPECT_PRINTED(full.slant, "15.9970");
+}
+
+TEST(HccgnExact, ZeroPhaseDeviationGivesAnInfiniteSlantLength) {
+  const HccgnDetail d = hccgn_detail(10.0f, 20.0f, 0.0f);
+  EXPECT_EQ(d.loss, LSCOEF[0]);
+  EXPECT_PRINTED(d.radius, "2.25874");
+  EXPECT_EQ(d.slant, INFINITY);
+}
+
+TEST(HccgnExact, NegativePhaseDeviationGivesANegativeSlantLength) {
+  EXPECT_LT(hccgn_detail(10.0f, 20.0f, -0.5f).slant, 0.0f);
+}
+
+TEST(HccgnExact, RoutineMatchesItsDetail) {
+  float radius = 0.0f;
+  float slant = 0.0f;
+  HCCGN(10.0f, 20.0f, 0.5f, radius, slant);
+  const HccgnDetail d = hccgn_detail(10.0f, 20.0f, 0.5f);
+  EXPECT_EQ(radius, d.radius);
+  EXPECT_EQ(slant, d.slant);
+}
+
+TEST(HccgnAccuracy, ScalesWithGainAndWavelength) {
+  const HccgnDetail base = hccgn_detail(10.0f, 20.0f, 0.3f);
+  const HccgnDetail louder = hccgn_detail(10.0f, 40.0f, 0.3f);
+  EXPECT_NEAR(louder.radius / base.radius, 10.0, 1e-5);
+  EXPECT_NEAR(louder.slant / base.slant, 100.0, 1e-4);
+  const HccgnDetail higher = hccgn_detail(20.0f, 20.0f, 0.3f);
+  EXPECT_NEAR(higher.radius / base.radius, 0.5, 1e-6);
+  EXPECT_NEAR(higher.slant / base.slant, 0.5, 1e-6);
+}
+
+TEST(HccgnAccuracy, LossPolynomialAtItsEnds) {
+  EXPECT_PRINTED(hccgn_detail(10.0f, 20.0f, 1.0f).loss, "10.294");
+  // The polynomial is not clamped outside 0..1.
+  const double s = 2.0;
+  double p = 0.0;
+  for (int j = 5; j >= 0; --j) p = p * s + static_cast<double>(LSCOEF[static_cast<unsigned>(j)]);
+  EXPECT_NEAR(hccgn_detail(10.0f, 20.0f, 2.0f).loss, p, 1e-4);
+}
+
+}  // namespace
+}  // namespace zavolt
