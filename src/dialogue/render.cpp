@@ -1,0 +1,94 @@
+#include "dialogue/render.hpp"
+
+#include <cassert>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+namespace zavolt {
+
+namespace {
+
+__extension__ using Uint128 = unsigned __int128;
+
+Uint128 power_of_ten(int n) {
+  Uint128 p = 1;
+  for (int i = 0; i < n; ++i) p *= 10;
+  return p;
+}
+
+// |value| * 10^decimals rounded to an integer, halfway cases to even; |value| < 10^18.
+Uint128 scaled_magnitude(float value, int decimals) {
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(static_cast<double>(value)), &exponent);
+  // value = mantissa * 2^shift with a 24-bit integer mantissa.
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 24));
+  const int shift = exponent - 24;
+  const Uint128 scaled = Uint128{mantissa} * power_of_ten(decimals);
+  if (shift >= 0) return scaled << shift;
+  const int right = -shift;
+  if (right >= 100) return 0;  // scaled < 2^84: far below one half
+  const Uint128 quotient = scaled >> right;
+  const Uint128 remainder = scaled - (quotient << right);
+  const Uint128 half = Uint128{1} << (right - 1);
+  if (remainder > half || (remainder == half && (quotient & 1) != 0)) return quotient + 1;
+  return quotient;
+}
+
+std::string decimal_digits(Uint128 n) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
+    n /= 10;
+  } while (n != 0);
+  return digits;
+}
+
+void append_right_justified(std::string& out, std::string_view text, int width) {
+  const auto w = static_cast<std::size_t>(width);
+  if (text.size() > w) {
+    out.append(w, '*');
+    return;
+  }
+  out.append(w - text.size(), ' ');
+  out.append(text);
+}
+
+std::string_view non_finite_text(float value, int width) {
+  if (std::isnan(value)) return "NaN";
+  if (value > 0.0f) return width >= 8 ? "Infinity" : "Inf";
+  return width >= 9 ? "-Infinity" : "-Inf";
+}
+
+}  // namespace
+
+void append_fixed(std::string& out, float value, int width, int decimals) {
+  assert(width >= 1 && width <= kMostFieldWidth && decimals >= 0 && decimals <= kMostFieldDecimals);
+  if (!std::isfinite(value)) {
+    append_right_justified(out, non_finite_text(value, width), width);
+    return;
+  }
+  if (std::fabs(static_cast<double>(value)) >= std::pow(10.0, width)) {
+    out.append(static_cast<std::size_t>(width), '*');
+    return;
+  }
+  std::string digits = decimal_digits(scaled_magnitude(value, decimals));
+  const auto d = static_cast<std::size_t>(decimals);
+  if (digits.size() <= d) digits.insert(0, d + 1 - digits.size(), '0');
+  const std::string_view whole = std::string_view(digits).substr(0, digits.size() - d);
+  const std::string_view fraction = std::string_view(digits).substr(digits.size() - d);
+  const std::string sign = value < 0.0f ? "-" : "";
+  std::string text = sign + std::string(whole) + "." + std::string(fraction);
+  if (text.size() > static_cast<std::size_t>(width) && whole == "0") {
+    text = sign + "." + std::string(fraction);  // no room for the leading zero
+  }
+  append_right_justified(out, text, width);
+}
+
+std::string render_fixed(float value, int width, int decimals) {
+  std::string out;
+  append_fixed(out, value, width, decimals);
+  return out;
+}
+
+}  // namespace zavolt

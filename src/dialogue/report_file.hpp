@@ -1,0 +1,61 @@
+// The report file.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dialogue/layout.hpp"
+#include "dialogue/reader.hpp"
+
+namespace zavolt {
+
+class ConsoleOutput;
+
+// The report file: records written as they are, each ended "\r\n", each in one write as soon as
+// it is complete, so that the file holds every record written so far. The first record cuts the
+// file directly behind itself; a run that writes no record leaves an existing file unchanged.
+class ReportFile : public RecordSink {
+public:
+  ReportFile(int fd, std::string full_path, bool read_only) noexcept
+      : fd_(fd), full_path_(std::move(full_path)), read_only_(read_only) {}
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+  ~ReportFile() { close(); }
+
+  void write_record(std::string_view record) override;
+  // The report layouts hold no prompt; one would be written as a record.
+  void write_open_prompt(std::string_view record) override { write_record(record); }
+  void close() noexcept;
+
+  [[nodiscard]] const std::string& full_path() const noexcept { return full_path_; }
+  [[nodiscard]] bool read_only() const noexcept { return read_only_; }
+
+private:
+  int fd_;
+  std::string full_path_;
+  bool read_only_;
+  bool truncate_pending_ = true;
+  std::string buffer_;
+};
+
+// The name trimmed of leading and trailing blanks (spaces only).
+[[nodiscard]] std::string_view trim_blanks(std::string_view name);
+
+// The absolute path of `name` from the working directory, normalised lexically ("." and ".."
+// steps, repeated "/"), links not resolved; the name as given when that path would exceed 256
+// bytes or the working directory is unknown. For messages only: the file is opened by its name.
+[[nodiscard]] std::string full_path_for_messages(std::string_view name);
+
+// Opens the report file under `name_field` trimmed; a blank name takes `argument` trimmed, and if
+// that is missing or blank the console asks "UNIT 66? " until a non-blank line is typed. The file
+// is opened read-write (created, mode 0666 less the umask), else read-only, else write-only
+// (created). Throws IoFailure: 43 for a name holding a NUL byte or rejected as invalid, 600 access
+// denied or a directory, 602 a missing directory, 603 too many open files, 30 any other failure,
+// 24 end of input at "UNIT 66? ".
+[[nodiscard]] std::unique_ptr<ReportFile> open_report_file(std::string_view name_field,
+                                                           std::optional<std::string_view> argument,
+                                                           ConsoleOutput& console_out, LineSource& console_in);
+
+}  // namespace zavolt

@@ -1,0 +1,89 @@
+// One run of the dialogue: its channels, the routines active in it, and how it ends.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialogue/console.hpp"
+#include "dialogue/report_file.hpp"
+
+namespace zavolt {
+
+// The routines active at a failure, innermost last. A routine enters with an ActiveRoutine and
+// leaves when it returns normally; one that an exception leaves stays listed, so the failure
+// report shows where the run was.
+class RoutineTrace {
+public:
+  void enter(std::string_view name) { frames_.push_back(name); }
+  void leave() noexcept { frames_.pop_back(); }
+  [[nodiscard]] const std::vector<std::string_view>& frames() const noexcept { return frames_; }
+
+private:
+  std::vector<std::string_view> frames_;
+};
+
+class ActiveRoutine {
+public:
+  ActiveRoutine(RoutineTrace& trace, std::string_view name)
+      : trace_(trace), exceptions_(std::uncaught_exceptions()) {
+    trace_.enter(name);
+  }
+  ActiveRoutine(const ActiveRoutine&) = delete;
+  ActiveRoutine& operator=(const ActiveRoutine&) = delete;
+  ~ActiveRoutine() {
+    if (std::uncaught_exceptions() == exceptions_) trace_.leave();
+  }
+
+private:
+  RoutineTrace& trace_;
+  int exceptions_;
+};
+
+// The process's side of a run: the console's descriptors, the standard error stream and the first
+// command-line argument.
+struct ProgramStreams {
+  int input = 0;
+  int output = 1;
+  int error = 2;
+  std::optional<std::string> argument;
+};
+
+// The channels of one run. The report file is open from open_report() to the end of the run.
+class Session {
+public:
+  explicit Session(const ProgramStreams& streams)
+      : console_out_(streams.output), console_in_(streams.input, console_out_), argument_(streams.argument) {}
+
+  ConsoleOutput& console() noexcept { return console_out_; }
+  LineSource& console_input() noexcept { return console_in_; }
+  // The report file; open_report() must have succeeded.
+  ReportFile& report() noexcept { return *report_; }
+  RoutineTrace& trace() noexcept { return trace_; }
+
+  void open_report(std::string_view name_field);
+  // Closes every channel: the console's owed line end goes out, the report file is closed.
+  void close_all() noexcept;
+
+private:
+  ConsoleOutput console_out_;
+  ConsoleInput console_in_;
+  std::optional<std::string> argument_;
+  std::unique_ptr<ReportFile> report_;
+  RoutineTrace trace_;
+};
+
+// "Stop - Program terminated." as a record on the console, then every channel closed.
+void end_run(Session& session);
+
+// The stderr report of a failure that ends the run, and the exit status that goes with it: for an
+// input or output failure the platform's line (when it gave an error code), the message line and
+// the listing of active routines, status = error number & 0xFF; for a math error the two
+// "run-time error" lines and the listing, status 3.
+[[nodiscard]] std::string failure_report(const std::exception& failure, const RoutineTrace& trace);
+[[nodiscard]] int failure_status(const std::exception& failure) noexcept;
+
+}  // namespace zavolt
