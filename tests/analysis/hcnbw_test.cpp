@@ -29,6 +29,14 @@ TEST(HcnbwExact, TenGigahertzTwoByTen) {
   EXPECT_PRINTED(d.beamwidth_10db, "39.802");
 }
 
+// Pinned from this implementation for the transcripts: the horn of the gain's worked value
+// (10 GHz, a = 3 in, L = 15 in).
+TEST(HcnbwExact, TenGigahertzThreeByFifteen) {
+  const HcnbwDetail d = hcnbw_detail(10.0f, 3.0f, 15.0f);
+  EXPECT_PRINTED(d.beamwidth_3db, "15.27561");
+  EXPECT_PRINTED(d.beamwidth_10db, "27.03229");
+}
+
 TEST(HcnbwExact, TheHalfWavelengthDesignHorn) {
   const HcnbwDetail d = hcnbw_detail(10.0f, 2.92712f, 7.25929f);
   EXPECT_NEAR(d.s, 0.5, 1e-6);

@@ -29,6 +29,17 @@ TEST(HccgnExact, WorkedDesigns) {
   EXPECT_PRINTED(full.slant, "15.9970");
 }
 
+// Pinned from this implementation for the transcripts (10 GHz, 20 dB): beyond the worked values,
+// checked against the gain they give under HccgnAccuracy and DesignAgreement.
+TEST(HccgnExact, FurtherDesignsAtTenGigahertz) {
+  const HccgnDetail six = hccgn_detail(10.0f, 20.0f, 0.6f);
+  EXPECT_PRINTED(six.radius, "3.286764");
+  EXPECT_PRINTED(six.slant, "7.627268");
+  const HccgnDetail twelve = hccgn_detail(10.0f, 20.0f, 1.2f);
+  EXPECT_PRINTED(twelve.radius, "8.172890");
+  EXPECT_PRINTED(twelve.slant, "23.58051");
+}
+
 TEST(HccgnExact, ZeroPhaseDeviationGivesAnInfiniteSlantLength) {
   const HccgnDetail d = hccgn_detail(10.0f, 20.0f, 0.0f);
   EXPECT_EQ(d.loss, LSCOEF[0]);

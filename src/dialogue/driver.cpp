@@ -1,0 +1,235 @@
+#include "dialogue/driver.hpp"
+
+#include <csignal>
+#include <cstddef>
+
+#include "analysis/cchgn.hpp"
+#include "analysis/hcnbw.hpp"
+#include "design/hccgn.hpp"
+#include "dialogue/layouts.hpp"
+#include "dialogue/reader.hpp"
+#include "dialogue/state.hpp"
+#include "numeric/elementary.hpp"
+#include "numeric/fp.hpp"
+
+namespace zavolt {
+
+namespace {
+
+// 1.4: a last point up to 0.4 step beyond stop still counts.
+constexpr float kSweepMargin = 1.4f;
+// 4.34294, not 10 / ln 10 = 4.3429448: the gains are defined with it.
+constexpr float kDbFactor = 4.34294f;
+constexpr double kMostCount = 2147483647.0;
+
+static_assert(FILE_NAME_LAYOUT[0].width == static_cast<int>(kNameFieldWidth));
+
+class Dialogue {
+public:
+  explicit Dialogue(Session& session) : session_(session) {}
+
+  void run();
+
+private:
+  bool ask_unit();
+  bool ask_design();
+  bool ask_phase_sweep();
+  void design_table();
+  bool ask_horn();
+  bool ask_frequency_sweep();
+  void analysis_table();
+
+  void show(Layout layout, std::span<const FieldValue> values = {});
+  void file(Layout layout, std::span<const FieldValue> values = {});
+  void ask(std::int32_t& integer);
+  void ask(float& first, float& second);
+  void ask(float& first, float& second, float& third);
+  [[nodiscard]] std::size_t unit() const { return static_cast<std::size_t>(state_.unit_code - 1); }
+
+  Session& session_;
+  DialogueState state_;
+};
+
+void Dialogue::show(Layout layout, std::span<const FieldValue> values) {
+  ActiveRoutine routine(session_.trace(), "write_layout (console)");
+  write_layout(session_.console(), layout, values);
+}
+
+void Dialogue::file(Layout layout, std::span<const FieldValue> values) {
+  ActiveRoutine routine(session_.trace(), "write_layout (report file)");
+  write_layout(session_.report(), layout, values);
+}
+
+void Dialogue::ask(std::int32_t& integer) {
+  ActiveRoutine routine(session_.trace(), "read_values");
+  read_values(session_.console_input(), integer);
+}
+
+void Dialogue::ask(float& first, float& second) {
+  ActiveRoutine routine(session_.trace(), "read_values");
+  read_values(session_.console_input(), first, second);
+}
+
+void Dialogue::ask(float& first, float& second, float& third) {
+  ActiveRoutine routine(session_.trace(), "read_values");
+  read_values(session_.console_input(), first, second, third);
+}
+
+void Dialogue::run() {
+  state_.header_written = 0;
+  show(TITLE_LAYOUT);
+  show(FILE_PROMPT_LAYOUT);
+  {
+    ActiveRoutine routine(session_.trace(), "read_name_field");
+    state_.report_file_name = read_name_field(session_.console_input());
+  }
+  session_.open_report(state_.report_file_name);
+  if (ask_unit()) {
+    while (ask_design()) {
+      while (ask_phase_sweep()) {
+        design_table();
+        while (ask_horn()) {
+          while (ask_frequency_sweep()) analysis_table();
+        }
+      }
+    }
+  }
+  end_run(session_);
+}
+
+// Asks until the answer is 0, 1 or 2: any other code has no unit. False for 0.
+bool Dialogue::ask_unit() {
+  ActiveRoutine routine(session_.trace(), "unit question");
+  for (;;) {
+    show(UNIT_PROMPT_LAYOUT);
+    ask(state_.unit_code);
+    if (state_.unit_code == 0) return false;
+    if (state_.unit_code == 1 || state_.unit_code == 2) return true;
+  }
+}
+
+// False when the design frequency is zero. The report header goes out after the first non-zero one.
+bool Dialogue::ask_design() {
+  ActiveRoutine routine(session_.trace(), "frequency/gain prompt");
+  show(DESIGN_PROMPT_LAYOUT);
+  ask(state_.design_frequency, state_.design_gain);
+  if (state_.design_frequency == 0.0f) return false;
+  if (state_.header_written == 0) {
+    file(NAME_LINE_LAYOUT);
+    file(CREDIT_LINE_LAYOUT);
+    state_.header_written = 1;
+  }
+  return true;
+}
+
+bool Dialogue::ask_phase_sweep() {
+  ActiveRoutine routine(session_.trace(), "phase deviation prompt");
+  show(PHASE_PROMPT_LAYOUT);
+  ask(state_.phase_start, state_.phase_stop, state_.phase_step);
+  return state_.phase_step != 0.0f;
+}
+
+void Dialogue::design_table() {
+  ActiveRoutine routine(session_.trace(), "design table");
+  state_.point_count = sweep_count(state_.phase_start, state_.phase_stop, state_.phase_step);
+  const std::array<FieldValue, 2> heading = {state_.design_gain, state_.design_frequency};
+  file(DESIGN_REPORT_HEADER_LAYOUT, heading);
+  show(DESIGN_CONSOLE_HEADER_LAYOUT);
+  const float factor = UNIT_FACTOR[unit()];
+  for (std::int64_t i = 1; i <= state_.point_count; ++i) {
+    state_.point_index = static_cast<std::int32_t>(i);
+    state_.phase_deviation = sweep_value(i, state_.phase_start, state_.phase_step);
+    {
+      ActiveRoutine call(session_.trace(), "HCCGN");
+      HCCGN(state_.design_frequency, state_.design_gain, state_.phase_deviation, state_.design_radius,
+            state_.slant_length);
+    }
+    const std::array<FieldValue, 3> row = {state_.phase_deviation,
+                                           to_f32(wide(state_.design_radius) * wide(factor)),
+                                           to_f32(wide(state_.slant_length) * wide(factor))};
+    file(DESIGN_ROW_LAYOUT, row);
+    show(DESIGN_ROW_LAYOUT, row);
+  }
+}
+
+// False when the aperture radius is zero.
+bool Dialogue::ask_horn() {
+  ActiveRoutine routine(session_.trace(), "horn prompt");
+  show(HORN_PROMPT_LAYOUT);
+  ask(state_.aperture_radius, state_.slant_radius);
+  const float factor = UNIT_FACTOR[unit()];
+  state_.radius_inches = to_f32(wide(state_.aperture_radius) / wide(factor));
+  state_.slant_inches = to_f32(wide(state_.slant_radius) / wide(factor));
+  return state_.aperture_radius != 0.0f;
+}
+
+bool Dialogue::ask_frequency_sweep() {
+  ActiveRoutine routine(session_.trace(), "frequency sweep prompt");
+  show(SWEEP_PROMPT_LAYOUT);
+  ask(state_.freq_start, state_.freq_stop, state_.freq_step);
+  return state_.freq_step != 0.0f;
+}
+
+void Dialogue::analysis_table() {
+  ActiveRoutine routine(session_.trace(), "analysis table");
+  state_.point_count = sweep_count(state_.freq_start, state_.freq_stop, state_.freq_step);
+  const std::array<FieldValue, 3> heading = {state_.aperture_radius, UNIT_LABEL[unit()], state_.slant_radius};
+  file(ANALYSIS_HEADER_LAYOUT, heading);
+  show(ANALYSIS_HEADER_LAYOUT, heading);
+  for (std::int64_t i = 1; i <= state_.point_count; ++i) {
+    state_.point_index = static_cast<std::int32_t>(i);
+    state_.frequency = sweep_value(i, state_.freq_start, state_.freq_step);
+    float ratio = 0.0f;
+    {
+      ActiveRoutine call(session_.trace(), "CCHGN");
+      ratio = CCHGN(state_.frequency, state_.radius_inches, state_.slant_inches);
+    }
+    {
+      ActiveRoutine call(session_.trace(), "dB conversion");
+      state_.gain_db = to_f32(dlog(wide(ratio)) * wide(kDbFactor));
+    }
+    {
+      ActiveRoutine call(session_.trace(), "HCNBW");
+      HCNBW(state_.frequency, state_.radius_inches, state_.slant_inches, state_.beamwidth_3db,
+            state_.beamwidth_10db);
+    }
+    const std::array<FieldValue, 4> row = {state_.frequency, state_.gain_db, state_.beamwidth_3db,
+                                           state_.beamwidth_10db};
+    file(ANALYSIS_ROW_LAYOUT, row);
+    show(ANALYSIS_ROW_LAYOUT, row);
+  }
+}
+
+}  // namespace
+
+std::int32_t sweep_count(float start, float stop, float step) {
+  const double count = (wide(stop) - wide(start)) / wide(step) + wide(kSweepMargin);
+  if (!(count > -kMostCount - 2.0 && count < kMostCount + 1.0)) return 0;  // NaN or beyond 32 bits
+  return static_cast<std::int32_t>(count);
+}
+
+float sweep_value(std::int64_t index, float start, float step) {
+  return to_f32(static_cast<double>(index - 1) * wide(step) + wide(start));
+}
+
+void run_dialogue(Session& session) {
+  ActiveRoutine routine(session.trace(), "zavolt dialogue");
+  Dialogue(session).run();
+}
+
+int run_program(const ProgramStreams& streams) {
+  // A console that goes away must end the run with a write error, not a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+  Session session(streams);
+  try {
+    run_dialogue(session);
+    return 0;
+  } catch (const std::exception& failure) {
+    const std::string report = failure_report(failure, session.trace());
+    (void)write_all(streams.error, report);
+    session.close_all();
+    return failure_status(failure);
+  }
+}
+
+}  // namespace zavolt

@@ -1,0 +1,220 @@
+// How a run ends when something fails: the message on stderr, the exit status, and a report file
+// that holds every record written before the failure. Each run is a child process.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/child.hpp"
+
+namespace zavolt {
+namespace {
+
+using testing::ChildOptions;
+using testing::ChildRun;
+using testing::message_lines;
+using testing::read_file;
+using testing::ScratchDir;
+
+std::string severe(int number, const std::string& text) {
+  return "vokrel: severe (" + std::to_string(number) + "): " + text + "\r\n";
+}
+std::string console_input_error(int number, const std::string& text) {
+  return severe(number, text + ", unit 5, file CONIN$");
+}
+
+const std::string kHeader = "\r\n     ZAVOLT  \r\n     Code: K. O. Tessalin\r\n";
+const std::string kDesignHeader =
+    "\r\n\r\n    Conical Corrugated Horn Design\r\n\r\n"
+    "        20.00 dB Gain at Frequency (GHz) =     10.000\r\n\r\n"
+    "         S      Aperture Radius   Slant Length\r\n\r\n";
+const std::string kHalfRow = "       0.5000         2.927            7.259\r\n";
+
+TEST(EndOfInput, AtEachQuestionIsErrorTwentyFour) {
+  const std::string eof = console_input_error(24, "end-of-file during read");
+  struct Case {
+    std::string input;
+    std::string report;  // what the report file holds at the end
+  };
+  for (const Case& c : {
+           Case{"r.txt\n", ""},
+           Case{"r.txt\n2\n", ""},
+           Case{"r.txt\n2\n10\n", ""},
+           Case{"r.txt\n2\n10 20\n", kHeader},
+           Case{"r.txt\n2\n10 20\n0.5 0.5 1\n", kHeader + kDesignHeader + kHalfRow},
+           Case{"r.txt\n2\n10 20\n0.5 0.5 1\n3 15\n10\n\n\n", kHeader + kDesignHeader + kHalfRow},
+       }) {
+    ScratchDir dir;
+    const ChildRun run = testing::run_in_child(dir, c.input);
+    EXPECT_EQ(run.status, 24) << c.input;
+    EXPECT_EQ(message_lines(run.err), eof) << c.input;
+    EXPECT_EQ(read_file(dir / "r.txt"), c.report) << c.input;
+  }
+}
+
+TEST(EndOfInput, BeforeTheFileNameOpensNoFile) {
+  ScratchDir dir;
+  const ChildRun run = testing::run_in_child(dir, "");
+  EXPECT_EQ(run.status, 24);
+  EXPECT_EQ(message_lines(run.err), console_input_error(24, "end-of-file during read"));
+  EXPECT_EQ(run.out, "\nConical Corrugated Horn Design\n\nEnter output file ");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(EndOfInput, AtTheNameQuestionIsErrorTwentyFour) {
+  ScratchDir dir;
+  const ChildRun run = testing::run_in_child(dir, "   \n  \n\x1a\nlate.txt\n");
+  EXPECT_EQ(run.status, 24);
+  EXPECT_EQ(message_lines(run.err), console_input_error(24, "end-of-file during read"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(MalformedAnswers, EndTheRunWithTheirErrorNumber) {
+  struct Case {
+    std::string input;
+    int number;
+  };
+  for (const Case& c : {Case{"r.txt\nabc\n", 59}, Case{"r.txt\n--1\n", 59}, Case{"r.txt\n2\n1e2e3 5\n", 59},
+                        Case{"r.txt\n2\n10 1+\n", 59}, Case{"r.txt\n99999999999\n", 64},
+                        Case{"r.txt\n2+1\n", 64}, Case{"r.txt\n2\n1-2-3 4\n", 64}}) {
+    ScratchDir dir;
+    const ChildRun run = testing::run_in_child(dir, c.input);
+    EXPECT_EQ(run.status, c.number) << c.input;
+    EXPECT_EQ(message_lines(run.err),
+              console_input_error(c.number, c.number == 59 ? "list-directed I/O syntax error" : "input conversion error"))
+        << c.input;
+  }
+}
+
+// The report file's failures. The status is the error number's low eight bits.
+TEST(ReportFileFailures, OpenFailuresAndTheirStatus) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "folder");
+  std::filesystem::create_symlink("loop", dir / "loop");
+  struct Case {
+    std::string name;  // typed, or from the argument when longer than the 70-character field
+    int status;
+    std::string err;
+  };
+  const std::string here = dir.path().string();
+  for (const Case& c : {
+           Case{"folder", 88, severe(600, "access not allowed")},
+           Case{"missing/r.txt", 90, severe(602, "file not found")},
+           Case{std::string(300, 'n'), 43,  // its full path is too long to show: the name as given
+                severe(43, "file name specification error, unit 66, file " + std::string(300, 'n'))},
+           Case{"loop", 30,
+                "vokrel: Too many levels of symbolic links\r\n" +
+                    severe(30, "open failure, unit 66, file " + here + "/loop")},
+           Case{std::string("ab\0cd", 5), 43, severe(43, "file name specification error, unit 66, file " + here + "/ab")},
+       }) {
+    ChildOptions options;
+    if (c.name.size() > 70) options.argument = c.name;
+    const ChildRun run = testing::run_in_child(dir, (options.argument ? "" : c.name) + "\n2\n0 0\n", options);
+    EXPECT_EQ(run.status, c.status) << c.name;
+    EXPECT_EQ(message_lines(run.err), c.err) << c.name;
+    EXPECT_EQ(run.out, "\nConical Corrugated Horn Design\n\nEnter output file ") << c.name;
+  }
+}
+
+TEST(ReportFileFailures, TooManyOpenFilesIsError603) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizers' runtime needs descriptors of its own (it probes memory through a pipe) and
+  // reports spurious errors without them.
+  GTEST_SKIP() << "no descriptor limit under the sanitizers";
+#endif
+  ScratchDir dir;
+  ChildOptions options;
+  options.before_run = [] {
+    // Allow no descriptor beyond those open now.
+    const int next = ::dup(0);
+    ::close(next);
+    const rlimit limit{static_cast<rlim_t>(next), static_cast<rlim_t>(next)};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  };
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n0 0\n", options);
+  EXPECT_EQ(run.status, 91);
+  EXPECT_EQ(message_lines(run.err), severe(603, "too many open files"));
+}
+
+TEST(ReportFileFailures, AFullDeviceIsErrorThirtyEightAtTheFirstRecord) {
+  ScratchDir dir;
+  const ChildRun run = testing::run_in_child(dir, "/dev/full\n2\n10 20\n0 0 0\n0 0\n");
+  EXPECT_EQ(run.status, 38);
+  EXPECT_EQ(message_lines(run.err),
+            "vokrel: No space left on device\r\n" + severe(38, "error during write, unit 66, file /dev/full"));
+}
+
+TEST(ReportFileFailures, AReadOnlyFileIsErrorFortySevenAtTheFirstWrite) {
+  ScratchDir dir;
+  testing::write_file(dir / "locked.txt", "old\r\n");
+  const std::string path = (dir / "locked.txt").string();
+  if (std::system(("chattr +i " + path + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "chattr +i is not available";
+  const ChildRun unit_zero = testing::run_in_child(dir, "locked.txt\n0\n");
+  const ChildRun run = testing::run_in_child(dir, "locked.txt\n2\n10 20\n0 0 0\n0 0\n");
+  (void)std::system(("chattr -i " + path).c_str());
+  EXPECT_EQ(unit_zero.status, 0);  // opened read-only, never written: no failure
+  EXPECT_EQ(run.status, 47);
+  EXPECT_EQ(message_lines(run.err), severe(47, "write to READONLY file, unit 66, file " + path));
+  EXPECT_EQ(read_file(dir / "locked.txt"), "old\r\n");
+}
+
+TEST(ConsoleFailures, AClosedConsoleIsErrorThirtyEightOnUnitSix) {
+  ScratchDir dir;
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  ChildOptions options;
+  options.output_fd = ends[1];
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n0 0\n", options);
+  ::close(ends[1]);
+  EXPECT_EQ(run.status, 38);
+  EXPECT_EQ(message_lines(run.err),
+            "vokrel: Broken pipe\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+}
+
+TEST(ConsoleFailures, AFullConsoleIsErrorThirtyEightOnUnitSix) {
+  ScratchDir dir;
+  ChildOptions options;
+  options.before_run = [] {};
+  const int full = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  options.output_fd = full;
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n0 0\n", options);
+  ::close(full);
+  EXPECT_EQ(run.status, 38);
+  EXPECT_EQ(message_lines(run.err),
+            "vokrel: No space left on device\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+}
+
+// A math error in the middle of a table: the rows before it are in the report file and on the
+// console, the failing row is in neither.
+TEST(MathErrors, InTheMiddleOfATableKeepTheRowsBefore) {
+  ScratchDir dir;
+  const std::string rows = "r.txt\n2\n10 20\n1 0 1\n3 15\n10 -10 -10\n";
+  const ChildRun run = testing::run_in_child(dir, rows);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(message_lines(run.err), "\r\nrun-time error M6202: MATH\r\n- log: SING error\r\n");
+  const std::string row = "         10.000     21.89           15.3              27.0";
+  EXPECT_NE(read_file(dir / "r.txt").find(row + "\r\n"), std::string::npos);
+  EXPECT_TRUE(run.out.ends_with(row.substr(1) + "\n"));
+
+  const ChildRun sqrt_run = testing::run_in_child(dir, "r.txt\n2\n10 20\n1 0 1\n0.5 15\n20 10 -5\n");
+  EXPECT_EQ(sqrt_run.status, 3);
+  EXPECT_EQ(message_lines(sqrt_run.err), "\r\nrun-time error M6201: MATH\r\n- sqrt: DOMAIN error\r\n");
+  const std::string report = read_file(dir / "r.txt");
+  EXPECT_NE(report.find("         20.000"), std::string::npos);
+  EXPECT_NE(report.find("         15.000"), std::string::npos);
+  EXPECT_EQ(report.find("         10.000"), std::string::npos);
+}
+
+TEST(NormalEnd, StopsWithStatusZeroAndTheLastLineEnded) {
+  ScratchDir dir;
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n0\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.out.ends_with("Enter units: 1 cm, 2 inches Stop - Program terminated.\n"));
+}
+
+}  // namespace
+}  // namespace zavolt
