@@ -1,5 +1,6 @@
 #include "dialogue/driver.hpp"
 
+#include <algorithm>
 #include <csignal>
 #include <cstddef>
 
@@ -45,6 +46,7 @@ private:
   void ask(float& first, float& second);
   void ask(float& first, float& second, float& third);
   [[nodiscard]] std::size_t unit() const { return static_cast<std::size_t>(state_.unit_code - 1); }
+  [[nodiscard]] std::int32_t points(float start, float stop, float step) const;
 
   Session& session_;
   DialogueState state_;
@@ -73,6 +75,12 @@ void Dialogue::ask(float& first, float& second) {
 void Dialogue::ask(float& first, float& second, float& third) {
   ActiveRoutine routine(session_.trace(), "read_values");
   read_values(session_.console_input(), first, second, third);
+}
+
+std::int32_t Dialogue::points(float start, float stop, float step) const {
+  const std::int32_t count = sweep_count(start, stop, step);
+  const std::optional<std::int32_t> limit = session_.sweep_point_limit();
+  return limit ? std::min(count, *limit) : count;
 }
 
 void Dialogue::run() {
@@ -131,7 +139,7 @@ bool Dialogue::ask_phase_sweep() {
 
 void Dialogue::design_table() {
   ActiveRoutine routine(session_.trace(), "design table");
-  state_.point_count = sweep_count(state_.phase_start, state_.phase_stop, state_.phase_step);
+  state_.point_count = points(state_.phase_start, state_.phase_stop, state_.phase_step);
   const std::array<FieldValue, 2> heading = {state_.design_gain, state_.design_frequency};
   file(DESIGN_REPORT_HEADER_LAYOUT, heading);
   show(DESIGN_CONSOLE_HEADER_LAYOUT);
@@ -172,7 +180,7 @@ bool Dialogue::ask_frequency_sweep() {
 
 void Dialogue::analysis_table() {
   ActiveRoutine routine(session_.trace(), "analysis table");
-  state_.point_count = sweep_count(state_.freq_start, state_.freq_stop, state_.freq_step);
+  state_.point_count = points(state_.freq_start, state_.freq_stop, state_.freq_step);
   const std::array<FieldValue, 3> heading = {state_.aperture_radius, UNIT_LABEL[unit()], state_.slant_radius};
   file(ANALYSIS_HEADER_LAYOUT, heading);
   show(ANALYSIS_HEADER_LAYOUT, heading);

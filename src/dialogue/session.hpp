@@ -1,6 +1,7 @@
 // One run of the dialogue: its channels, the routines active in it, and how it ends.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -50,19 +51,24 @@ struct ProgramStreams {
   int output = 1;
   int error = 2;
   std::optional<std::string> argument;
+  // At most this many points in any sweep: a bound for running whole dialogues in-process by the
+  // thousand (the fuzzer). The program itself sets none.
+  std::optional<std::int32_t> sweep_point_limit;
 };
 
 // The channels of one run. The report file is open from open_report() to the end of the run.
 class Session {
 public:
   explicit Session(const ProgramStreams& streams)
-      : console_out_(streams.output), console_in_(streams.input, console_out_), argument_(streams.argument) {}
+      : console_out_(streams.output), console_in_(streams.input, console_out_), argument_(streams.argument),
+        sweep_point_limit_(streams.sweep_point_limit) {}
 
   ConsoleOutput& console() noexcept { return console_out_; }
   LineSource& console_input() noexcept { return console_in_; }
   // The report file; open_report() must have succeeded.
   ReportFile& report() noexcept { return *report_; }
   RoutineTrace& trace() noexcept { return trace_; }
+  [[nodiscard]] std::optional<std::int32_t> sweep_point_limit() const noexcept { return sweep_point_limit_; }
 
   void open_report(std::string_view name_field);
   // Closes every channel: the console's owed line end goes out, the report file is closed.
@@ -72,6 +78,7 @@ private:
   ConsoleOutput console_out_;
   ConsoleInput console_in_;
   std::optional<std::string> argument_;
+  std::optional<std::int32_t> sweep_point_limit_;
   std::unique_ptr<ReportFile> report_;
   RoutineTrace trace_;
 };

@@ -13,7 +13,7 @@ namespace zavolt {
 static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
 static_assert(FLT_EVAL_METHOD == 0, "float and double expressions must be evaluated in their own type");
 
-[[nodiscard]] constexpr double wide(float v) noexcept { return v; }
+[[nodiscard]] constexpr double wide(float v) noexcept { return static_cast<double>(v); }
 [[nodiscard]] constexpr float to_f32(double v) noexcept { return static_cast<float>(v); }
 
 }  // namespace zavolt

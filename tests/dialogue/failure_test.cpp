@@ -173,10 +173,53 @@ TEST(ConsoleFailures, AClosedConsoleIsErrorThirtyEightOnUnitSix) {
             "vokrel: Broken pipe\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
 }
 
+// The console goes away in the middle of a run: the next console write ends it, and the report
+// file keeps the records written before.
+TEST(ConsoleFailures, AConsoleClosedInTheMiddleKeepsTheReport) {
+  ScratchDir dir;
+  int answers[2];
+  int shown[2];
+  ASSERT_EQ(::pipe(answers), 0);
+  ASSERT_EQ(::pipe(shown), 0);
+  testing::CapturedFd err;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(answers[1]);
+    ::close(shown[0]);
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+    ProgramStreams streams;
+    streams.input = answers[0];
+    streams.output = shown[1];
+    streams.error = err.fd();
+    ::_exit(run_program(streams));
+  }
+  ::close(answers[0]);
+  ::close(shown[1]);
+  const std::string first = "r.txt\n2\n10 20\n0.5 0.5 1\n";
+  ASSERT_EQ(::write(answers[1], first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  std::string seen;
+  char chunk[256];
+  while (seen.find("Slant Radius (0 terminates) ") == std::string::npos) {  // now it waits for the horn
+    const ssize_t n = ::read(shown[0], chunk, sizeof chunk);
+    ASSERT_GT(n, 0);
+    seen.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(shown[0]);
+  const std::string rest = "3 15\n10 10 1\n0 0 0\n0 0\n0 0 0\n0 0\n";
+  ASSERT_EQ(::write(answers[1], rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+  ::close(answers[1]);
+  int wait_status = 0;
+  ::waitpid(pid, &wait_status, 0);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 38);
+  EXPECT_EQ(message_lines(err.contents()),
+            "vokrel: Broken pipe\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+  EXPECT_EQ(read_file(dir / "r.txt"), kHeader + kDesignHeader + kHalfRow);
+}
+
 TEST(ConsoleFailures, AFullConsoleIsErrorThirtyEightOnUnitSix) {
   ScratchDir dir;
   ChildOptions options;
-  options.before_run = [] {};
   const int full = ::open("/dev/full", O_WRONLY);
   ASSERT_GE(full, 0);
   options.output_fd = full;
