@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Whole-program throughput of a long analysis sweep, against the floor of its writes alone.
+#
+# Runs zavolt on a scripted session whose one frequency sweep has 1,000,000 points (and again
+# with 100,000, to show that peak memory does not grow with the sweep), report file on disk,
+# console to /dev/null; then zavolt_write_floor, which writes the same 2,000,000 records with one
+# write() each and computes nothing. Each is timed as a whole process by GNU time (best wall time
+# of REPEAT runs). Then the per-row costs of the microbenchmarks split one row's time into
+# compute, formatting and writes.
+#
+# Usage: bench/throughput.sh [BUILD_DIR]   (default build/bench, from `cmake --workflow --preset bench`)
+# Needs GNU time at /usr/bin/time (Debian package `time`). REPEAT=n sets the runs per case (3).
+set -euo pipefail
+shopt -s inherit_errexit
+
+build=$(cd "${1:-build/bench}" && pwd)
+repeat=${REPEAT:-3}
+zavolt=$build/zavolt
+floor=$build/bench/zavolt_write_floor
+bench=$build/bench/zavolt_bench
+for program in "$zavolt" "$floor" "$bench"; do
+  [ -x "$program" ] || { echo "no $program: build with cmake --workflow --preset bench" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "GNU time is missing: apt-get install time" >&2; exit 1; }
+
+# The scratch folder is in the build tree, so the report goes to disk, not to a memory file system.
+scratch=$(mktemp -d "$build/throughput.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+# Answers: inches; a design whose phase sweep (1 to 0 by 0.1) has no rows; a 3 in x 15 in horn;
+# one frequency sweep from 8 GHz, then zeros back out to the end. By the sweep rule,
+# trunc((stop - start) / step + 1.4) = trunc(999999.05 + 1.4) = 1,000,000 points for the first,
+# 100,000 for the second; the row count of the report is checked below all the same.
+session() {
+  printf 'report.txt\n2\n10 20\n1 0 0.1\n3 15\n%s\n0 0 0\n0 0\n0 0 0\n0 0\n' "$1"
+}
+
+# Runs "$@" REPEAT times under GNU time, standard input from the file $input (/dev/null when unset);
+# prints "wall user sys peak_rss_kib" of the fastest run.
+timed() {
+  local best="" line
+  for ((run = 0; run < repeat; ++run)); do
+    /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$@" < "${input:-/dev/null}" > /dev/null ||
+      { echo "$* failed" >&2; exit 1; }
+    line=$(tail -n 1 "$scratch/time")
+    if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
+      best=$line
+    fi
+  done
+  echo "$best"
+}
+
+run_zavolt() {  # points, sweep answer
+  session "$2" > "$scratch/answers"
+  (cd "$scratch" && input=answers timed "$zavolt")
+  local rows
+  rows=$(grep -cE '^ +[0-9]+\.[0-9]{3} +[-0-9.]+ +[0-9.]+ +[0-9.]+'$'\r''$' "$scratch/report.txt")
+  [ "$rows" -eq "$1" ] || { echo "expected $1 rows, the report has $rows" >&2; exit 1; }
+  rm "$scratch/report.txt"
+}
+
+declare -A result
+result[z1m]=$(run_zavolt 1000000 '8 11.999996 0.000004')
+result[z100k]=$(run_zavolt 100000 '8 11.99996 0.00004')
+result[floor]=$(timed "$floor" 1000000 "$scratch/floor.txt" /dev/null)
+
+row() {  # label, points, "wall user sys rss"
+  read -r wall user sys rss <<< "$3"
+  awk -v l="$1" -v n="$2" -v w="$wall" -v u="$user" -v s="$sys" -v r="$rss" \
+    'BEGIN { printf "%-22s %9d %8.2f %8.2f %8.2f %12d %12.0f\n", l, n, w, u, s, r, n / w }'
+}
+printf '%-22s %9s %8s %8s %8s %12s %12s\n' run points 'wall s' 'user s' 'sys s' 'peak RSS KiB' 'rows/s'
+row zavolt 1000000 "${result[z1m]}"
+row zavolt 100000 "${result[z100k]}"
+row 'write floor' 1000000 "${result[floor]}"
+awk -v z="${result[z1m]%% *}" -v f="${result[floor]%% *}" \
+  'BEGIN { printf "\nzavolt / floor (wall, 1,000,000 points): %.1f\n", z / f }'
+
+# Per row: compute = AnalysisRow (gain and beamwidths), formatting = two FormatAnalysisRow (report
+# file and console), writes = the floor's wall time per point (two write() calls).
+"$bench" --benchmark_filter='^(AnalysisRow|FormatAnalysisRow)$' --benchmark_min_time=1 \
+  --benchmark_format=csv 2> /dev/null > "$scratch/micro.csv"
+awk -F, -v z="${result[z1m]%% *}" -v f="${result[floor]%% *}" '
+  $1 == "\"AnalysisRow\"" { compute = $4 }
+  $1 == "\"FormatAnalysisRow\"" { format = 2 * $4 }
+  END {
+    total = z * 1000; writes = f * 1000  # ns per point over 1,000,000 points
+    printf "\nper row (ns): whole %.0f = compute %.0f + formatting %.0f + writes %.0f + other %.0f\n",
+      total, compute, format, writes, total - compute - format - writes
+  }' "$scratch/micro.csv"

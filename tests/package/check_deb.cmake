@@ -1,0 +1,64 @@
+# Packs the build tree with `cpack -G DEB`, unpacks the package into a scratch root and checks it:
+# its control fields, the manual page, and the installed program on the worked example.
+# Usage: cmake -DCPACK=<cpack> -DBUILD=<build dir> -DSOURCE=<source dir> -DVERSION=<x.y.z>
+#              -DSCRATCH=<scratch folder> -P check_deb.cmake
+cmake_minimum_required(VERSION 3.25)
+
+foreach(tool dpkg dpkg-deb)
+  find_program(found_${tool} ${tool})
+  if(NOT found_${tool})
+    message("SKIPPED: ${tool} not found")
+    return()
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${SCRATCH}")
+execute_process(COMMAND "${CPACK}" -G DEB --config "${BUILD}/CPackConfig.cmake" -B "${SCRATCH}/out"
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "cpack failed:\n${said}")
+endif()
+file(GLOB packages "${SCRATCH}/out/*.deb")
+list(LENGTH packages count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one package, cpack left: ${packages}")
+endif()
+
+function(expect_field field pattern)
+  execute_process(COMMAND dpkg-deb --field "${packages}" ${field} OUTPUT_VARIABLE value
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT value MATCHES "${pattern}")
+    message(FATAL_ERROR "control field ${field} is \"${value}\", expected to match ${pattern}")
+  endif()
+endfunction()
+expect_field(Package "^zavolt$")
+expect_field(Version "^${VERSION}-[0-9]+$")
+expect_field(Section "^science$")
+expect_field(Maintainer ".+ <.+@.+>")
+expect_field(Description "^[^\n]+\n .+")  # a summary line, then the long description
+# The program needs the C and C++ runtime libraries.
+expect_field(Depends "libc6 .*libstdc\\+\\+6")
+
+set(root "${SCRATCH}/root")
+execute_process(COMMAND dpkg --extract "${packages}" "${root}" RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "dpkg --extract failed")
+endif()
+
+# The manual page, compressed as Debian ships it, holds the page of the source tree.
+set(page "${root}/usr/share/man/man1/zavolt.1.gz")
+if(NOT EXISTS "${page}")
+  message(FATAL_ERROR "no manual page at ${page}")
+endif()
+execute_process(COMMAND gzip -dc "${page}" OUTPUT_FILE "${SCRATCH}/zavolt.1" RESULT_VARIABLE failed)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SOURCE}/man/zavolt.1" "${SCRATCH}/zavolt.1"
+                RESULT_VARIABLE differ)
+if(failed OR differ)
+  message(FATAL_ERROR "the packed manual page is not man/zavolt.1")
+endif()
+
+# The installed program on the worked example, compared as the transcript tests compare.
+set(EXE "${root}/usr/bin/zavolt")
+set(CASE "${SOURCE}/tests/golden/worked_example")
+set(WORK "${SCRATCH}/worked_example")
+include("${SOURCE}/tests/golden/run_golden.cmake")
