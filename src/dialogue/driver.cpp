@@ -21,7 +21,7 @@ namespace {
 constexpr float kSweepMargin = 1.4f;
 // 4.34294, not 10 / ln 10 = 4.3429448: the gains are defined with it.
 constexpr float kDbFactor = 4.34294f;
-constexpr double kMostCount = 2147483647.0;
+constexpr double kTwoTo31 = 2147483648.0;
 
 static_assert(FILE_NAME_LAYOUT[0].width == static_cast<int>(kNameFieldWidth));
 
@@ -212,7 +212,8 @@ void Dialogue::analysis_table() {
 
 std::int32_t sweep_count(float start, float stop, float step) {
   const double count = (wide(stop) - wide(start)) / wide(step) + wide(kSweepMargin);
-  if (!(count > -kMostCount - 2.0 && count < kMostCount + 1.0)) return 0;  // NaN or beyond 32 bits
+  // Truncation lands in 32 bits exactly for counts strictly between -2^31 - 1 and 2^31.
+  if (!(count > -kTwoTo31 - 1.0 && count < kTwoTo31)) return 0;  // NaN or beyond 32 bits
   return static_cast<std::int32_t>(count);
 }
 

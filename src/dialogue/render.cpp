@@ -1,5 +1,6 @@
 #include "dialogue/render.hpp"
 
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +11,17 @@ namespace zavolt {
 namespace {
 
 __extension__ using Uint128 = unsigned __int128;
+
+// 10^0 .. 10^18, each exact in a double: a value at or above 10^w has more than w integer digits.
+constexpr std::array<double, kMostFieldWidth + 1> kPowersOfTen = [] {
+  std::array<double, kMostFieldWidth + 1> powers{};
+  double p = 1.0;
+  for (double& power : powers) {
+    power = p;
+    p *= 10.0;
+  }
+  return powers;
+}();
 
 Uint128 power_of_ten(int n) {
   Uint128 p = 1;
@@ -35,13 +47,19 @@ Uint128 scaled_magnitude(float value, int decimals) {
   return quotient;
 }
 
-std::string decimal_digits(Uint128 n) {
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
-    n /= 10;
-  } while (n != 0);
-  return digits;
+// The decimal digits of n, most significant first, at least `minimum` of them (zeros in front),
+// written to the end of `buffer`.
+std::string_view decimal_digits(Uint128 n, std::size_t minimum, std::array<char, 40>& buffer) {
+  std::size_t at = buffer.size();
+  if (n <= UINT64_MAX) {  // the usual case, without 128-bit divisions
+    for (auto small = static_cast<std::uint64_t>(n); small != 0; small /= 10) {
+      buffer[--at] = static_cast<char>('0' + small % 10);
+    }
+  } else {
+    for (; n != 0; n /= 10) buffer[--at] = static_cast<char>('0' + static_cast<int>(n % 10));
+  }
+  while (buffer.size() - at < minimum) buffer[--at] = '0';
+  return {buffer.data() + at, buffer.size() - at};
 }
 
 void append_right_justified(std::string& out, std::string_view text, int width) {
@@ -68,20 +86,20 @@ void append_fixed(std::string& out, float value, int width, int decimals) {
     append_right_justified(out, non_finite_text(value, width), width);
     return;
   }
-  if (std::fabs(static_cast<double>(value)) >= std::pow(10.0, width)) {
+  if (std::fabs(static_cast<double>(value)) >= kPowersOfTen[static_cast<std::size_t>(width)]) {
     out.append(static_cast<std::size_t>(width), '*');
     return;
   }
-  std::string digits = decimal_digits(scaled_magnitude(value, decimals));
+  // |value| * 10^d < 10^27: at most 27 digits, at least one of them before the point.
+  std::array<char, 40> buffer;
   const auto d = static_cast<std::size_t>(decimals);
-  if (digits.size() <= d) digits.insert(0, d + 1 - digits.size(), '0');
-  const std::string_view whole = std::string_view(digits).substr(0, digits.size() - d);
-  const std::string_view fraction = std::string_view(digits).substr(digits.size() - d);
-  const std::string sign = value < 0.0f ? "-" : "";
-  std::string text = sign + std::string(whole) + "." + std::string(fraction);
-  if (text.size() > static_cast<std::size_t>(width) && whole == "0") {
-    text = sign + "." + std::string(fraction);  // no room for the leading zero
-  }
+  const std::string_view digits = decimal_digits(scaled_magnitude(value, decimals), d + 1, buffer);
+  std::string_view whole = digits.substr(0, digits.size() - d);
+  const std::string_view fraction = digits.substr(digits.size() - d);
+  const std::string_view sign = value < 0.0f ? "-" : "";
+  if (whole == "0" && sign.size() + 1 + 1 + d > static_cast<std::size_t>(width)) whole = {};  // no room for it
+  std::string text;
+  text.append(sign).append(whole).append(1, '.').append(fraction);
   append_right_justified(out, text, width);
 }
 
