@@ -19,7 +19,13 @@
 namespace {
 
 constexpr std::int32_t kMostPointsPerSweep = 16;
-constexpr const char* kReportName = "report.txt";
+
+// The report file, by its absolute name (short enough for the 70-character field) in a scratch
+// folder made at start-up; the working directory stays as it is, for libFuzzer's relative paths.
+std::string& report_name() {
+  static std::string name;
+  return name;
+}
 
 [[noreturn]] void violated(const char* what, std::string_view input) {
   std::fprintf(stderr, "invariant violated: %s\ninput: '%.*s'\n", what, static_cast<int>(input.size()), input.data());
@@ -58,13 +64,15 @@ bool is_row(std::string_view r) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char folder[] = "/tmp/zavolt-dialogue-fuzz-XXXXXX";
-  if (::mkdtemp(folder) == nullptr || ::chdir(folder) != 0) std::abort();
+  if (::mkdtemp(folder) == nullptr) std::abort();
+  report_name() = std::string(folder) + "/report.txt";
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string answers = std::string(kReportName) + "\n" + std::string(reinterpret_cast<const char*>(data), size);
-  ::unlink(kReportName);
+  const std::string& report_file = report_name();
+  const std::string answers = report_file + "\n" + std::string(reinterpret_cast<const char*>(data), size);
+  ::unlink(report_file.c_str());
   const zavolt::testing::CapturedFd in(answers);
   const zavolt::testing::CapturedFd out;
   const zavolt::testing::CapturedFd err;
@@ -104,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::vector<std::string> filed;
-  const std::string report = zavolt::testing::read_file(kReportName);
+  const std::string report = zavolt::testing::read_file(report_file);
   if (!report.empty() && !report.ends_with("\r\n")) violated("a report record without its line end", answers);
   for (const std::string& record : split(report, "\r\n")) {
     if (is_row(record)) filed.push_back(record.substr(1));
