@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogue/failure.hpp"
+#include "support/scripted_console.hpp"
 
 namespace zavolt {
 namespace {
@@ -20,25 +21,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kKept = 99.25f;           // what a real holds before the read
 constexpr std::int32_t kKeptInteger = 77;  // what the integer holds before the read
 
-// Hands out its lines one at a time, each in fresh storage that dies with the next call, so a
-// reader that holds on to an earlier line is caught by the sanitizers.
-class ScriptedConsole final : public LineSource {
-public:
-  explicit ScriptedConsole(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-
-  std::optional<std::string_view> next_line() override {
-    if (next_ == lines_.size()) return std::nullopt;
-    current_ = std::make_unique<std::string>(lines_[next_++]);
-    return *current_;
-  }
-
-  [[nodiscard]] std::size_t lines_used() const { return next_; }
-
-private:
-  std::vector<std::string> lines_;
-  std::size_t next_ = 0;
-  std::unique_ptr<std::string> current_;
-};
+using testing::ScriptedConsole;
 
 // The error number of the IoFailure the call throws, 0 when it throws none.
 template <typename Call>

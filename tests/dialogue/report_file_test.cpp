@@ -5,11 +5,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <deque>
 
 #include "dialogue/console.hpp"
 #include "dialogue/failure.hpp"
 #include "support/scratch.hpp"
+#include "support/scripted_console.hpp"
 
 namespace zavolt {
 namespace {
@@ -18,21 +18,6 @@ using testing::CapturedFd;
 using testing::read_file;
 using testing::ScratchDir;
 using testing::write_file;
-
-class ScriptedLines : public LineSource {
-public:
-  explicit ScriptedLines(std::initializer_list<std::string> lines) : lines_(lines) {}
-  std::optional<std::string_view> next_line() override {
-    if (lines_.empty()) return std::nullopt;
-    current_ = lines_.front();
-    lines_.pop_front();
-    return std::string_view(current_);
-  }
-
-private:
-  std::deque<std::string> lines_;
-  std::string current_;
-};
 
 // Opens the report file from inside `dir`, answering "UNIT 66? " from `lines`.
 class ReportFileTest : public ::testing::Test {
@@ -45,7 +30,7 @@ protected:
 
   std::unique_ptr<ReportFile> open(std::string_view field, std::optional<std::string_view> argument = {},
                                    std::initializer_list<std::string> lines = {}) {
-    ScriptedLines answers(lines);
+    testing::ScriptedConsole answers(lines);
     ConsoleOutput console(console_.fd());
     auto file = open_report_file(field, argument, console, answers);
     console.close();
