@@ -159,6 +159,26 @@ TEST(ReportFileFailures, AReadOnlyFileIsErrorFortySevenAtTheFirstWrite) {
   EXPECT_EQ(read_file(dir / "locked.txt"), "old\r\n");
 }
 
+// A file that may be written but not read is opened by the last fallback, write-only, and written.
+// Root opens anything: the child then runs as nobody.
+TEST(ReportFileFailures, AWriteOnlyFileIsOpenedByTheLastFallback) {
+  ScratchDir dir;
+  testing::write_file(dir / "drop.txt", "old content, longer than the report\r\n");
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  std::filesystem::permissions(dir / "drop.txt", std::filesystem::perms::owner_write |
+                                                     std::filesystem::perms::group_write |
+                                                     std::filesystem::perms::others_write);
+  ChildOptions options;
+  options.before_run = [] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(126);
+  };
+  const ChildRun run = testing::run_in_child(dir, "drop.txt\n2\n10 20\n0 0 0\n0 0\n", options);
+  if (run.status == 126) GTEST_SKIP() << "cannot drop privileges here";
+  EXPECT_EQ(run.status, 0);
+  std::filesystem::permissions(dir / "drop.txt", std::filesystem::perms::owner_read, std::filesystem::perm_options::add);
+  EXPECT_EQ(read_file(dir / "drop.txt"), kHeader);
+}
+
 TEST(ConsoleFailures, AClosedConsoleIsErrorThirtyEightOnUnitSix) {
   ScratchDir dir;
   int ends[2];
@@ -249,6 +269,15 @@ TEST(MathErrors, InTheMiddleOfATableKeepTheRowsBefore) {
   EXPECT_NE(report.find("         20.000"), std::string::npos);
   EXPECT_NE(report.find("         15.000"), std::string::npos);
   EXPECT_EQ(report.find("         10.000"), std::string::npos);
+}
+
+TEST(NormalEnd, ATypedNameIsCutToSeventyCharacters) {
+  ScratchDir dir;
+  const std::string name(80, 'a');
+  const ChildRun run = testing::run_in_child(dir, name + "\n0\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / name.substr(0, 70)));
+  EXPECT_FALSE(std::filesystem::exists(dir / name));
 }
 
 TEST(NormalEnd, StopsWithStatusZeroAndTheLastLineEnded) {
