@@ -29,8 +29,6 @@ public:
   // Sends the owed line end; a failure of this very last write is ignored. Nothing is written after.
   void close() noexcept;
 
-  [[nodiscard]] bool line_owed() const noexcept { return line_owed_; }
-
 private:
   void send(std::string_view bytes);
   void show(std::string_view record);

@@ -29,7 +29,6 @@ public:
   void write_open_prompt(std::string_view record) override { write_record(record); }
   void close() noexcept;
 
-  [[nodiscard]] const std::string& full_path() const noexcept { return full_path_; }
   [[nodiscard]] bool read_only() const noexcept { return read_only_; }
 
 private:
