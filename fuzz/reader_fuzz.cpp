@@ -5,7 +5,8 @@
 // what an independent reading of the token rules gives: the same error, or the same value, a real
 // being compared bit for bit with a slow exact conversion written here (the largest float below
 // or equal to the decimal found by bisection over the float bit patterns, then the exact midpoint
-// decides).
+// decides). A first token "r*v" must read as v written min(r, 3) times, whatever the length of r.
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -188,6 +189,8 @@ struct Reading {
   bool sign_exponent = false;
   Decimal value;  // |token|
   std::string normalised;  // for strtod: the exponent introduced by 'e'
+  std::string_view count_digits;  // of "r*v": r
+  std::string_view repeated;      // of "r*v": v, empty for "r*"
 };
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
@@ -197,11 +200,13 @@ bool letter(char c) { return std::strchr("EeDdQq", c) != nullptr && c != '\0'; }
 Reading read_token(std::string_view t) {
   Reading r;
   if (t.empty()) return r;
-  // r* forms are left to the invariant of the whole reads.
+  // r* forms are checked by check_repeat().
   std::size_t n = 0;
   while (n < t.size() && digit(t[n])) ++n;
   if (n > 0 && n < t.size() && t[n] == '*') {
     r.kind = Kind::Repeat;
+    r.count_digits = t.substr(0, n);
+    r.repeated = t.substr(n + 1);
     return r;
   }
   const char head = t[0] == '.' && t.size() > 1 ? t[1] : t[0];
@@ -279,12 +284,76 @@ std::optional<int> error_of(const std::function<void()>& read, std::string_view 
   return std::nullopt;
 }
 
+void check_first_token(std::string_view text);
+
+// Three reals and the integer read from `line`, starting from fixed values.
+struct ReadsOfLine {
+  std::optional<int> real_error;
+  std::array<float, 3> reals{111.0f, 222.0f, 333.0f};
+  std::optional<int> integer_error;
+  std::int32_t integer = 12345;
+
+  explicit ReadsOfLine(const std::string& line) {
+    Lines real_lines(line);
+    real_error = error_of([&] { zavolt::read_values(real_lines, reals[0], reals[1], reals[2]); }, line);
+    Lines integer_lines(line);
+    integer_error = error_of([&] { zavolt::read_values(integer_lines, integer); }, line);
+  }
+
+  [[nodiscard]] bool same_as(const ReadsOfLine& other) const {
+    return real_error == other.real_error && std::memcmp(reals.data(), other.reals.data(), sizeof reals) == 0 &&
+           integer_error == other.integer_error && integer == other.integer;
+  }
+};
+
+// "r*v" and "r*". A count of zero is error 59. Any other count, of any length, stands for min(r, n)
+// copies of v for n variables: three reals read "r*v" as they read v written that many times, and
+// the integer reads it as v. v is checked like a first token of its own; "r*" leaves the variables
+// as they were, and too few of them leave the read waiting for more (error 24).
+void check_repeat(const Reading& r, const std::string& line) {
+  const ReadsOfLine reads(line);
+  const ReadsOfLine untouched("");
+  const std::size_t first = r.count_digits.find_first_not_of('0');
+  if (first == std::string_view::npos) {
+    if (reads.real_error != 59 || reads.integer_error != 59) violated("a repeat count of zero", line);
+    return;
+  }
+  const std::string_view count = r.count_digits.substr(first);
+  const std::size_t copies = count.size() > 1 ? 3 : std::min<std::size_t>(static_cast<std::size_t>(count[0] - '0'), 3);
+  if (r.repeated.empty()) {
+    const std::optional<int> expected = copies < 3 ? std::optional<int>(24) : std::nullopt;
+    if (reads.real_error != expected || reads.integer_error || reads.integer != untouched.integer ||
+        std::memcmp(reads.reals.data(), untouched.reals.data(), sizeof reads.reals) != 0) {
+      violated("null values of a repeat count", line);
+    }
+    return;
+  }
+  // '*' is no number character; a truth value ignores what follows its letter.
+  if (r.repeated.find('*') != std::string_view::npos && read_token(r.repeated).kind != Kind::Truth) {
+    if (reads.real_error != 59 || reads.integer_error != 59) violated("a '*' in a repeated value", line);
+    return;
+  }
+  // Each copy followed by a blank: a line of byte 26 alone would be the end of the input instead.
+  std::string expanded;
+  for (std::size_t i = 0; i < copies; ++i) (expanded += r.repeated) += ' ';
+  ReadsOfLine written_out(expanded);
+  const ReadsOfLine once{std::string(r.repeated) + ' '};
+  written_out.integer_error = once.integer_error;
+  written_out.integer = once.integer;
+  if (!reads.same_as(written_out)) violated("a repeat count differs from its values written out", line);
+  check_first_token(r.repeated);
+}
+
 void check_first_token(std::string_view text) {
   const std::size_t end = text.find_first_of(" \t,/\n");
   const std::string_view token = text.substr(0, end);
   const Reading r = read_token(token);
-  if (r.kind == Kind::Empty || r.kind == Kind::Repeat || token == "\x1a") return;  // byte 26 alone ends the input
+  if (r.kind == Kind::Empty || token == "\x1a") return;  // byte 26 alone ends the input
   const std::string line(token);
+  if (r.kind == Kind::Repeat) {
+    check_repeat(r, line);
+    return;
+  }
 
   float real = std::nanf("");
   Lines real_lines(line);

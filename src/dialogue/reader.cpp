@@ -13,11 +13,24 @@ namespace zavolt {
 namespace {
 
 // Saturation points: far beyond any count of variables and any exponent that can still give a
-// finite nonzero value, yet small enough that the arithmetic on them cannot overflow.
+// finite nonzero value. A run of digits of any length saturates there: see saturated_decimal().
 constexpr std::uint64_t kRepeatCountLimit = std::uint64_t{1} << 62;
-constexpr std::int64_t kExponentLimit = std::int64_t{1} << 56;
+constexpr std::uint64_t kExponentLimit = std::uint64_t{1} << 56;
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of a run of decimal digits, or `limit` when it is larger. The test comes before the
+// multiplication, so no digit string, however long, can wrap the count around.
+constexpr std::uint64_t saturated_decimal(std::string_view digits, std::uint64_t limit) {
+  std::uint64_t value = 0;
+  for (const char c : digits) {
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+  }
+  return value;
+}
+static_assert(saturated_decimal("36893488147419103233", kRepeatCountLimit) == kRepeatCountLimit);
+static_assert(saturated_decimal("4611686018427387903", kRepeatCountLimit) == kRepeatCountLimit - 1);
 constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
 
 constexpr bool is_exponent_letter(char c) {
@@ -75,10 +88,7 @@ struct RepeatedToken {
 RepeatedToken split_repeat_count(std::string_view token) {
   const std::size_t star = token.find_first_not_of("0123456789");
   if (star == 0 || star == std::string_view::npos || token[star] != '*') return {1, token};
-  std::uint64_t count = 0;
-  for (const char c : token.substr(0, star)) {
-    count = std::min(count * 10 + static_cast<std::uint64_t>(c - '0'), kRepeatCountLimit);
-  }
+  const std::uint64_t count = saturated_decimal(token.substr(0, star), kRepeatCountLimit);
   if (count == 0) fail_console_input(kSyntaxError);
   return {count, token.substr(star + 1)};
 }
@@ -185,8 +195,7 @@ private:
 };
 
 std::int64_t saturated_exponent(const NumberParts& parts) {
-  std::int64_t magnitude = 0;
-  for (const char c : parts.exponent_digits) magnitude = std::min(magnitude * 10 + (c - '0'), kExponentLimit);
+  const auto magnitude = static_cast<std::int64_t>(saturated_decimal(parts.exponent_digits, kExponentLimit));
   return parts.exponent_negative ? -magnitude : magnitude;
 }
 

@@ -110,6 +110,11 @@ TEST(ReaderRepeatCounts, FillValuesAndNulls) {
       {{"1*/"}, {kKept, kKept, kKept}},
       {{"5*4"}, {4, 4, 4}},  // more than there are variables
       {{"1 9*2"}, {1, 2, 2}},
+      // A count of any length fills what is left: none wraps around to 0 or to a small count.
+      {{"18446744073709551616*5"}, {5, 5, 5}},
+      {{"1 36893488147419103233*5 7"}, {1, 5, 5}},
+      {{std::string(400, '9') + "*"}, {kKept, kKept, kKept}},
+      {{"2 0000000000000000000000000000001*6 7"}, {2, 6, 7}},
       {{"99999999999999999999999999999999999999*4"}, {4, 4, 4}},
       {{"001*5 2*6"}, {5, 6, 6}},
       {{"2*T F"}, {-1, -1, 0}},
