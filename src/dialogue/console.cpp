@@ -1,7 +1,5 @@
 #include "dialogue/console.hpp"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -16,18 +14,6 @@ constexpr char kEndOfInputByte = '\x1a';
 
 }  // namespace
 
-bool write_all(int fd, std::string_view bytes) noexcept {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 std::string platform_error_text(int error) {
   char text[256];
   // The GNU strerror_r returns its text, which need not be in the buffer.
@@ -36,8 +22,8 @@ std::string platform_error_text(int error) {
 
 void ConsoleOutput::send(std::string_view bytes) {
   if (closed_ || bytes.empty()) return;
-  if (!write_all(fd_, bytes)) {
-    throw IoFailure(kWriteError, kConsoleOutUnit, std::string(kConsoleOutFile), errno);
+  if (const std::optional<WriteFailure> failure = write_all(calls_, fd_, bytes)) {
+    throw IoFailure(kWriteError, kConsoleOutUnit, std::string(kConsoleOutFile), failure->os_error);
   }
 }
 
@@ -78,9 +64,13 @@ void ConsoleOutput::settle() {
   send("\n");
 }
 
-void ConsoleOutput::close() noexcept {
-  if (closed_) return;
-  if (line_owed_) (void)write_all(fd_, "\n");
+void ConsoleOutput::close() {
+  settle();
+  closed_ = true;
+}
+
+void ConsoleOutput::close_quietly() noexcept {
+  if (!closed_ && line_owed_) (void)write_all(calls_, fd_, "\n");
   line_owed_ = false;
   closed_ = true;
 }
@@ -93,10 +83,13 @@ bool ConsoleInput::fill() {
   const std::size_t old_size = buffer_.size();
   buffer_.resize(old_size + kReadChunk);
   ssize_t n = 0;
+  int error = 0;
   do {
-    n = ::read(fd_, buffer_.data() + old_size, kReadChunk);
-  } while (n < 0 && errno == EINTR);
+    n = calls_.read(fd_, buffer_.data() + old_size, kReadChunk);
+    error = errno;
+  } while (n < 0 && error == EINTR);
   buffer_.resize(old_size + static_cast<std::size_t>(n > 0 ? n : 0));
+  if (n < 0) throw IoFailure(kReadError, kConsoleInUnit, std::string(kConsoleInFile), error);
   return n > 0;
 }
 

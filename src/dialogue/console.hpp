@@ -8,6 +8,7 @@
 
 #include "dialogue/layout.hpp"
 #include "dialogue/reader.hpp"
+#include "dialogue/system_calls.hpp"
 
 namespace zavolt {
 
@@ -18,7 +19,7 @@ namespace zavolt {
 // Each record goes out in one write; a refused write ends the run with error 38 on unit 6.
 class ConsoleOutput : public RecordSink {
 public:
-  explicit ConsoleOutput(int fd) : fd_(fd) {}
+  explicit ConsoleOutput(int fd, SystemCalls& calls = platform_calls()) : fd_(fd), calls_(calls) {}
 
   void write_record(std::string_view record) override;
   void write_open_prompt(std::string_view record) override;
@@ -26,14 +27,18 @@ public:
   void write_text(std::string_view text);
   // Sends the owed line end, if one is owed (before every console read).
   void settle();
-  // Sends the owed line end; a failure of this very last write is ignored. Nothing is written after.
-  void close() noexcept;
+  // Sends the owed line end at the end of the run; nothing is written after. A refused write ends
+  // the run as any other does.
+  void close();
+  // The same after a failure, which this last write's own failure cannot add to.
+  void close_quietly() noexcept;
 
 private:
   void send(std::string_view bytes);
   void show(std::string_view record);
 
   int fd_;
+  SystemCalls& calls_;
   bool line_owed_ = false;
   bool closed_ = false;
   std::string buffer_;
@@ -41,10 +46,12 @@ private:
 
 // The console input: lines up to "\n" with one "\r" before it removed, no length limit; a last
 // line without a line end is still a line; a line holding only byte 26 ends the input, as does
-// the end of the stream. The owed line end of the output goes out before each line is read.
+// the end of the stream. The owed line end of the output goes out before each line is read. A
+// read the platform refuses ends the run with error 39 on unit 5: it is no end of input.
 class ConsoleInput : public LineSource {
 public:
-  ConsoleInput(int fd, ConsoleOutput& output) : fd_(fd), output_(output) {}
+  ConsoleInput(int fd, ConsoleOutput& output, SystemCalls& calls = platform_calls())
+      : fd_(fd), output_(output), calls_(calls) {}
 
   std::optional<std::string_view> next_line() override;
 
@@ -54,6 +61,7 @@ private:
 
   int fd_;
   ConsoleOutput& output_;
+  SystemCalls& calls_;
   std::string buffer_;
   std::size_t start_ = 0;  // the unread part of the buffer begins here
   std::string line_;
@@ -62,9 +70,5 @@ private:
 
 // The platform's text for an error code ("No space left on device").
 [[nodiscard]] std::string platform_error_text(int error);
-
-// Writes all of `bytes` to `fd`, retrying after interruptions and partial writes; false with errno
-// set when the system refuses.
-[[nodiscard]] bool write_all(int fd, std::string_view bytes) noexcept;
 
 }  // namespace zavolt

@@ -1,6 +1,11 @@
 #include "dialogue/driver.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstddef>
 
@@ -226,18 +231,60 @@ void run_dialogue(Session& session) {
   Dialogue(session).run();
 }
 
-int run_program(const ProgramStreams& streams) {
-  // A console that goes away must end the run with a write error, not a signal.
-  std::signal(SIGPIPE, SIG_IGN);
+namespace {
+
+constexpr int kInternalErrorStatus = 1;
+
+int run_session(const ProgramStreams& streams) {
   Session session(streams);
   try {
     run_dialogue(session);
     return 0;
   } catch (const std::exception& failure) {
     const std::string report = failure_report(failure, session.trace());
-    (void)write_all(streams.error, report);
-    session.close_all();
+    (void)write_all(*streams.calls, streams.error, report);
+    session.close_all_quietly();
     return failure_status(failure);
+  }
+}
+
+// "zavolt: internal error: <what>" in one write, built on the stack: memory may be what ran out.
+void report_without_memory(const ProgramStreams& streams, const std::exception& failure) noexcept {
+  std::array<char, 256> line{};
+  std::size_t length = 0;
+  for (const std::string_view part : {std::string_view("zavolt: internal error: "), std::string_view(failure.what())}) {
+    const std::size_t room = line.size() - 2 - length;
+    const std::size_t n = std::min(part.size(), room);
+    std::copy_n(part.data(), n, line.data() + length);
+    length += n;
+  }
+  line[length++] = '\r';
+  line[length++] = '\n';
+  (void)write_all(*streams.calls, streams.error, std::string_view(line.data(), length));
+}
+
+}  // namespace
+
+int run_program(const ProgramStreams& streams) noexcept {
+  // A console that goes away, or a file that reaches the size limit, must end the run with a
+  // write error, not a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    return run_session(streams);
+  } catch (const std::exception& failure) {  // out of memory while reporting a failure
+    report_without_memory(streams, failure);
+    return kInternalErrorStatus;
+  }
+}
+
+void occupy_closed_standard_descriptors() noexcept {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (null < 0 || null == fd) continue;
+    (void)::dup2(null, fd);
+    (void)::close(null);
   }
 }
 

@@ -21,7 +21,15 @@ namespace zavolt {
 void run_dialogue(Session& session);
 
 // A whole run on the given streams: the dialogue, and for a failure its report on the error
-// stream with every channel closed. Returns the exit status.
-[[nodiscard]] int run_program(const ProgramStreams& streams);
+// stream with every channel closed. Returns the exit status. Broken pipes and the file size limit
+// give write errors, not signals. Out of memory while reporting a failure, it writes one line
+// "zavolt: internal error: std::bad_alloc" that needs no memory, and returns 1.
+[[nodiscard]] int run_program(const ProgramStreams& streams) noexcept;
+
+// Opens /dev/null, read-only, on each of the descriptors 0, 1 and 2 that is closed, so that the
+// report file never takes one of their numbers: a closed standard error must not send failure
+// messages into the report. A closed input still reads as empty and a closed output still refuses
+// every write.
+void occupy_closed_standard_descriptors() noexcept;
 
 }  // namespace zavolt

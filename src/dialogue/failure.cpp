@@ -12,6 +12,7 @@ std::string error_text(int number, int unit, const std::string& file) {
     case kEndOfFile: return "end-of-file during read" + where;
     case kOpenFailure: return "open failure" + where;
     case kWriteError: return "error during write" + where;
+    case kReadError: return "error during read" + where;
     case kFileNameError: return "file name specification error" + where;
     case kWriteToReadOnly: return "write to READONLY file" + where;
     case kSyntaxError: return "list-directed I/O syntax error" + where;

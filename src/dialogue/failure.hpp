@@ -18,6 +18,7 @@ inline constexpr std::string_view kConsoleOutFile = "CONOUT$";
 inline constexpr int kEndOfFile = 24;          // end of input during a read
 inline constexpr int kOpenFailure = 30;        // any other failure to open the report file
 inline constexpr int kWriteError = 38;         // a record write refused
+inline constexpr int kReadError = 39;          // a console read refused by the platform
 inline constexpr int kFileNameError = 43;      // the report file name rejected
 inline constexpr int kWriteToReadOnly = 47;    // first write to a file opened only for reading
 inline constexpr int kSyntaxError = 59;        // a number token breaks the token rules
@@ -48,7 +49,7 @@ private:
   std::string text_;
 };
 
-// Failures of the console input (errors 24, 59, 64 on unit 5, file CONIN$).
+// Failures of the console input's values (errors 24, 59, 64 on unit 5, file CONIN$).
 [[noreturn]] void fail_console_input(int number);
 
 }  // namespace zavolt

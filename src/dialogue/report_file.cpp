@@ -23,8 +23,10 @@ constexpr mode_t kCreateMode = 0666;
 std::string working_directory() {
   std::vector<char> buffer(4096);
   for (;;) {
-    if (::getcwd(buffer.data(), buffer.size()) != nullptr) return buffer.data();
-    if (errno != ERANGE) return {};
+    const char* const cwd = ::getcwd(buffer.data(), buffer.size());
+    const int error = errno;
+    if (cwd != nullptr) return buffer.data();
+    if (error != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -84,12 +86,19 @@ std::string ask_for_name(ConsoleOutput& console_out, LineSource& console_in) {
   }
 }
 
-int open_retrying(const char* name, int flags) {
+// A descriptor, or -1 and the platform's error code.
+struct Opened {
   int fd = -1;
+  int error = 0;
+};
+
+Opened open_retrying(const char* name, int flags) {
+  Opened opened;
   do {
-    fd = ::open(name, flags | O_CLOEXEC, kCreateMode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+    opened.fd = ::open(name, flags | O_CLOEXEC, kCreateMode);
+    opened.error = errno;
+  } while (opened.fd < 0 && opened.error == EINTR);
+  return opened;
 }
 
 }  // namespace
@@ -115,7 +124,8 @@ std::string full_path_for_messages(std::string_view name) {
 }
 
 std::unique_ptr<ReportFile> open_report_file(std::string_view name_field, std::optional<std::string_view> argument,
-                                             ConsoleOutput& console_out, LineSource& console_in) {
+                                             ConsoleOutput& console_out, LineSource& console_in,
+                                             SystemCalls& calls) {
   std::string name(trim_blanks(name_field));
   if (name.empty() && argument) name = trim_blanks(*argument);
   if (name.empty()) name = ask_for_name(console_out, console_in);
@@ -126,40 +136,64 @@ std::unique_ptr<ReportFile> open_report_file(std::string_view name_field, std::o
   }
   std::string full_path = full_path_for_messages(name);
 
-  bool read_only = false;
-  int fd = open_retrying(name.c_str(), O_RDWR | O_CREAT);
-  if (fd < 0) {
-    fd = open_retrying(name.c_str(), O_RDONLY);
-    read_only = fd >= 0;
+  ReportFileMode mode;
+  Opened opened = open_retrying(name.c_str(), O_RDWR | O_CREAT);
+  if (opened.fd < 0) {
+    opened = open_retrying(name.c_str(), O_RDONLY);
+    mode.read_only = opened.fd >= 0;
   }
-  if (fd < 0) fd = open_retrying(name.c_str(), O_WRONLY | O_CREAT);
-  if (fd < 0) fail_open(errno, full_path);
+  if (opened.fd < 0) opened = open_retrying(name.c_str(), O_WRONLY | O_CREAT);
+  if (opened.fd < 0) fail_open(opened.error, full_path);
 
   struct stat status {};
-  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-    ::close(fd);
-    fail_open(EISDIR, full_path);
+  if (::fstat(opened.fd, &status) == 0) {
+    if (S_ISDIR(status.st_mode)) {
+      ::close(opened.fd);
+      fail_open(EISDIR, full_path);
+    }
+    mode.regular = S_ISREG(status.st_mode);
   }
-  (void)::lseek(fd, 0, SEEK_SET);  // a device or pipe has no position to set
-  return std::make_unique<ReportFile>(fd, std::move(full_path), read_only);
+  (void)::lseek(opened.fd, 0, SEEK_SET);  // a device or pipe has no position to set
+  return std::make_unique<ReportFile>(opened.fd, std::move(full_path), mode, calls);
 }
+
+void ReportFile::fail_write(int os_error) const { throw IoFailure(kWriteError, kReportUnit, full_path_, os_error); }
 
 void ReportFile::write_record(std::string_view record) {
   if (fd_ < 0) return;
-  if (read_only_) throw IoFailure(kWriteToReadOnly, kReportUnit, full_path_);
+  if (mode_.read_only) throw IoFailure(kWriteToReadOnly, kReportUnit, full_path_);
   buffer_.assign(record);
   buffer_ += "\r\n";
-  if (!write_all(fd_, buffer_)) throw IoFailure(kWriteError, kReportUnit, full_path_, errno);
+  if (const std::optional<WriteFailure> failure = write_all(calls_, fd_, buffer_)) fail_write(failure->os_error);
   if (truncate_pending_) {
     truncate_pending_ = false;
-    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-    if (end >= 0) (void)::ftruncate(fd_, end);  // refused on devices such as /dev/null: no matter
+    cut_behind_first_record();
   }
 }
 
-void ReportFile::close() noexcept {
+// The old content behind the first record goes; left in place, it would read as part of the report.
+void ReportFile::cut_behind_first_record() {
+  if (!mode_.regular) return;  // devices such as /dev/null refuse the cut and need none
+  const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+  int error = errno;
+  if (end >= 0) {
+    if (calls_.ftruncate(fd_, end) == 0) return;
+    error = errno;
+  }
+  fail_write(error);
+}
+
+void ReportFile::close() {
   if (fd_ < 0) return;
-  ::close(fd_);
+  const int result = calls_.close(fd_);
+  const int error = errno;
+  fd_ = -1;  // closed whatever the result: a retry could close a descriptor opened since
+  if (result != 0) fail_write(error);
+}
+
+void ReportFile::close_quietly() noexcept {
+  if (fd_ < 0) return;
+  (void)calls_.close(fd_);
   fd_ = -1;
 }
 

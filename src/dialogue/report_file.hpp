@@ -8,33 +8,48 @@
 
 #include "dialogue/layout.hpp"
 #include "dialogue/reader.hpp"
+#include "dialogue/system_calls.hpp"
 
 namespace zavolt {
 
 class ConsoleOutput;
 
+// How the report file was opened.
+struct ReportFileMode {
+  bool read_only = false;  // opened only for reading: the first write is error 47
+  bool regular = true;     // a regular file, which the first record cuts; a device or pipe is not cut
+};
+
 // The report file: records written as they are, each ended "\r\n", each in one write as soon as
-// it is complete, so that the file holds every record written so far. The first record cuts the
-// file directly behind itself; a run that writes no record leaves an existing file unchanged.
+// it is complete, so that the file holds every record written so far. The first record cuts a
+// regular file directly behind itself; a run that writes no record leaves an existing file
+// unchanged. A write, cut or close that the platform refuses is error 38 on unit 66: a close can
+// report a write that failed late, as on a network file system.
 class ReportFile : public RecordSink {
 public:
-  ReportFile(int fd, std::string full_path, bool read_only) noexcept
-      : fd_(fd), full_path_(std::move(full_path)), read_only_(read_only) {}
+  ReportFile(int fd, std::string full_path, ReportFileMode mode, SystemCalls& calls) noexcept
+      : fd_(fd), full_path_(std::move(full_path)), mode_(mode), calls_(calls) {}
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
-  ~ReportFile() { close(); }
+  ~ReportFile() { close_quietly(); }
 
   void write_record(std::string_view record) override;
   // The report layouts hold no prompt; one would be written as a record.
   void write_open_prompt(std::string_view record) override { write_record(record); }
-  void close() noexcept;
+  void close();
+  // After a failure, which this close's own failure cannot add to.
+  void close_quietly() noexcept;
 
-  [[nodiscard]] bool read_only() const noexcept { return read_only_; }
+  [[nodiscard]] bool read_only() const noexcept { return mode_.read_only; }
 
 private:
+  [[noreturn]] void fail_write(int os_error) const;
+  void cut_behind_first_record();
+
   int fd_;
   std::string full_path_;
-  bool read_only_;
+  ReportFileMode mode_;
+  SystemCalls& calls_;
   bool truncate_pending_ = true;
   std::string buffer_;
 };
@@ -55,6 +70,7 @@ private:
 // 24 end of input at "UNIT 66? ".
 [[nodiscard]] std::unique_ptr<ReportFile> open_report_file(std::string_view name_field,
                                                            std::optional<std::string_view> argument,
-                                                           ConsoleOutput& console_out, LineSource& console_in);
+                                                           ConsoleOutput& console_out, LineSource& console_in,
+                                                           SystemCalls& calls = platform_calls());
 
 }  // namespace zavolt

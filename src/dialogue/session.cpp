@@ -23,12 +23,17 @@ std::string routine_listing(const RoutineTrace& trace, std::string_view innermos
 
 void Session::open_report(std::string_view name_field) {
   ActiveRoutine routine(trace_, "open_report_file");
-  report_ = open_report_file(name_field, argument_, console_out_, console_in_);
+  report_ = open_report_file(name_field, argument_, console_out_, console_in_, calls_);
 }
 
-void Session::close_all() noexcept {
+void Session::close_all() {
   console_out_.close();
   if (report_) report_->close();
+}
+
+void Session::close_all_quietly() noexcept {
+  console_out_.close_quietly();
+  if (report_) report_->close_quietly();
 }
 
 void end_run(Session& session) {

@@ -44,13 +44,14 @@ private:
   int exceptions_;
 };
 
-// The process's side of a run: the console's descriptors, the standard error stream and the first
-// command-line argument.
+// The process's side of a run: the console's descriptors, the standard error stream, the first
+// command-line argument and the system calls that move the bytes.
 struct ProgramStreams {
   int input = 0;
   int output = 1;
   int error = 2;
-  std::optional<std::string> argument;
+  std::optional<std::string_view> argument;
+  SystemCalls* calls = &platform_calls();
   // At most this many points in any sweep: a bound for running whole dialogues in-process by the
   // thousand (the fuzzer). The program itself sets none.
   std::optional<std::int32_t> sweep_point_limit;
@@ -60,8 +61,8 @@ struct ProgramStreams {
 class Session {
 public:
   explicit Session(const ProgramStreams& streams)
-      : console_out_(streams.output), console_in_(streams.input, console_out_), argument_(streams.argument),
-        sweep_point_limit_(streams.sweep_point_limit) {}
+      : calls_(*streams.calls), console_out_(streams.output, calls_), console_in_(streams.input, console_out_, calls_),
+        argument_(streams.argument), sweep_point_limit_(streams.sweep_point_limit) {}
 
   ConsoleOutput& console() noexcept { return console_out_; }
   LineSource& console_input() noexcept { return console_in_; }
@@ -71,13 +72,17 @@ public:
   [[nodiscard]] std::optional<std::int32_t> sweep_point_limit() const noexcept { return sweep_point_limit_; }
 
   void open_report(std::string_view name_field);
-  // Closes every channel: the console's owed line end goes out, the report file is closed.
-  void close_all() noexcept;
+  // Closes every channel at the end of the run: the console's owed line end goes out, the report
+  // file is closed. A failure of either is a write error like any other.
+  void close_all();
+  // The same after a failure: nothing more can be reported.
+  void close_all_quietly() noexcept;
 
 private:
+  SystemCalls& calls_;
   ConsoleOutput console_out_;
   ConsoleInput console_in_;
-  std::optional<std::string> argument_;
+  std::optional<std::string_view> argument_;
   std::optional<std::int32_t> sweep_point_limit_;
   std::unique_ptr<ReportFile> report_;
   RoutineTrace trace_;

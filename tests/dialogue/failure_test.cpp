@@ -6,13 +6,16 @@
 #include <cstdlib>
 #include <string>
 
+#include "dialogue/driver.hpp"
 #include "support/child.hpp"
+#include "support/faulty_calls.hpp"
 
 namespace zavolt {
 namespace {
 
 using testing::ChildOptions;
 using testing::ChildRun;
+using testing::FaultyCalls;
 using testing::message_lines;
 using testing::read_file;
 using testing::ScratchDir;
@@ -248,6 +251,180 @@ TEST(ConsoleFailures, AFullConsoleIsErrorThirtyEightOnUnitSix) {
   EXPECT_EQ(run.status, 38);
   EXPECT_EQ(message_lines(run.err),
             "vokrel: No space left on device\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+}
+
+// The file size limit: the write that passes it is refused (no signal ends the run), on whichever
+// channel reaches the limit first.
+TEST(WriteFailures, TheFileSizeLimitIsErrorThirtyEight) {
+  constexpr rlim_t kLimit = 400;
+  const auto limit_file_size = [] {
+    const rlimit limit{kLimit, kLimit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  };
+  const std::string answers = "r.txt\n2\n10 20\n0.1 1 0.01\n0 0\n0 0 0\n0 0\n";
+  {
+    ScratchDir dir;
+    int shown[2];
+    ASSERT_EQ(::pipe(shown), 0);  // the console's few records fit in the pipe
+    ChildOptions options;
+    options.output_fd = shown[1];
+    options.before_run = limit_file_size;
+    const ChildRun run = testing::run_in_child(dir, answers, options);
+    ::close(shown[0]);
+    ::close(shown[1]);
+    EXPECT_EQ(run.status, 38);
+    EXPECT_EQ(message_lines(run.err), "vokrel: File too large\r\n" +
+                                          severe(38, "error during write, unit 66, file " + (dir / "r.txt").string()));
+    EXPECT_EQ(std::filesystem::file_size(dir / "r.txt"), kLimit);
+  }
+  {
+    ScratchDir dir;
+    const int console = ::open((dir / "console.txt").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(console, 0);
+    ChildOptions options;
+    options.output_fd = console;
+    options.before_run = limit_file_size;
+    const ChildRun run = testing::run_in_child(dir, answers, options);
+    ::close(console);
+    EXPECT_EQ(run.status, 38);
+    EXPECT_EQ(message_lines(run.err),
+              "vokrel: File too large\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "console.txt"), kLimit);
+  }
+}
+
+TEST(WriteFailures, AWriteThatTakesNoByteIsErrorThirtyEightWithoutAPlatformLine) {
+  ScratchDir dir;
+  const std::string answers = "r.txt\n2\n10 20\n0.5 0.5 1\n0 0\n0 0 0\n0 0\n";
+  FaultyCalls report_stalls("/r.txt");
+  report_stalls.write_nothing = true;
+  ChildOptions options;
+  options.calls = &report_stalls;
+  const ChildRun report_run = testing::run_in_child(dir, answers, options);
+  EXPECT_EQ(report_run.status, 38);
+  EXPECT_EQ(message_lines(report_run.err),
+            severe(38, "error during write, unit 66, file " + (dir / "r.txt").string()));
+
+  const int console = ::open((dir / "console.txt").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(console, 0);
+  FaultyCalls console_stalls("/console.txt");
+  console_stalls.write_nothing = true;
+  options.calls = &console_stalls;
+  options.output_fd = console;
+  const ChildRun console_run = testing::run_in_child(dir, answers, options);
+  ::close(console);
+  EXPECT_EQ(console_run.status, 38);
+  EXPECT_EQ(message_lines(console_run.err), severe(38, "error during write, unit 6, file CONOUT$"));
+}
+
+// A report file whose old tail cannot be cut would read as a longer report than the run wrote.
+TEST(WriteFailures, ARefusedCutIsErrorThirtyEightAtTheFirstRecord) {
+  ScratchDir dir;
+  testing::write_file(dir / "r.txt", std::string(2000, 'x'));
+  FaultyCalls calls("/r.txt");
+  calls.ftruncate_error = EIO;
+  ChildOptions options;
+  options.calls = &calls;
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n10 20\n0 0 0\n0 0\n", options);
+  EXPECT_EQ(run.status, 38);
+  EXPECT_EQ(message_lines(run.err), "vokrel: Input/output error\r\n" +
+                                        severe(38, "error during write, unit 66, file " + (dir / "r.txt").string()));
+}
+
+// A close can report a write that failed late (a network file system): the run has shown its end,
+// and must not end with status 0 all the same.
+TEST(WriteFailures, ARefusedCloseOfTheReportIsErrorThirtyEightAfterTheStop) {
+  ScratchDir dir;
+  FaultyCalls calls("/r.txt");
+  calls.close_error = EIO;
+  ChildOptions options;
+  options.calls = &calls;
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n10 20\n0.5 0.5 1\n0 0\n0 0 0\n0 0\n", options);
+  EXPECT_EQ(run.status, 38);
+  EXPECT_TRUE(run.out.ends_with("Stop - Program terminated.\n"));
+  EXPECT_EQ(message_lines(run.err), "vokrel: Input/output error\r\n" +
+                                        severe(38, "error during write, unit 66, file " + (dir / "r.txt").string()));
+  EXPECT_EQ(read_file(dir / "r.txt"), kHeader + kDesignHeader + kHalfRow);
+}
+
+// A read the platform refuses is error 39 after the platform's line, not an end of input.
+TEST(ReadFailures, ARefusedReadIsErrorThirtyNine) {
+  ScratchDir dir;
+  const int directory = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(directory, 0);
+  ChildOptions options;
+  options.input_fd = directory;
+  const ChildRun run = testing::run_in_child(dir, "", options);
+  ::close(directory);
+  EXPECT_EQ(run.status, 39);
+  EXPECT_EQ(message_lines(run.err),
+            "vokrel: Is a directory\r\n" + severe(39, "error during read, unit 5, file CONIN$"));
+
+  FaultyCalls calls("");
+  calls.read_error = EIO;
+  ChildOptions faulty;
+  faulty.calls = &calls;
+  const ChildRun eio = testing::run_in_child(dir, "r.txt\n", faulty);
+  EXPECT_EQ(eio.status, 39);
+  EXPECT_EQ(message_lines(eio.err),
+            "vokrel: Input/output error\r\n" + severe(39, "error during read, unit 5, file CONIN$"));
+}
+
+// The program's start-up fills closed standard descriptors with /dev/null, read-only.
+TEST(ClosedStandardDescriptors, TheReportNeverTakesTheNumberOfStandardError) {
+  ScratchDir dir;
+  testing::CapturedFd in("r.txt\n2\n10 20\nabc\n");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+    ::close(2);
+    occupy_closed_standard_descriptors();
+    ProgramStreams streams;
+    streams.input = in.fd();
+    streams.output = ::open("/dev/null", O_WRONLY);
+    ::_exit(run_program(streams));  // the failure's message goes to descriptor 2
+  }
+  int wait_status = 0;
+  ::waitpid(pid, &wait_status, 0);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 59);
+  EXPECT_EQ(read_file(dir / "r.txt"), kHeader);
+}
+
+TEST(ClosedStandardDescriptors, AClosedInputStillEndsAndAClosedOutputStillRefuses) {
+  ScratchDir dir;
+  testing::CapturedFd err;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+    ::close(0);
+    ::close(1);
+    occupy_closed_standard_descriptors();
+    ProgramStreams streams;
+    streams.error = err.fd();
+    ::_exit(run_program(streams));
+  }
+  int wait_status = 0;
+  ::waitpid(pid, &wait_status, 0);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 38);  // the title is the first thing the run does
+  EXPECT_EQ(message_lines(err.contents()),
+            "vokrel: Bad file descriptor\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
+
+  testing::CapturedFd input_err;
+  const pid_t reader = ::fork();
+  if (reader == 0) {
+    ::close(0);
+    occupy_closed_standard_descriptors();
+    ProgramStreams streams;
+    streams.output = ::open("/dev/null", O_WRONLY);
+    streams.error = input_err.fd();
+    ::_exit(run_program(streams));
+  }
+  ::waitpid(reader, &wait_status, 0);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 24);
+  EXPECT_EQ(message_lines(input_err.contents()), console_input_error(24, "end-of-file during read"));
 }
 
 // A math error in the middle of a table: the rows before it are in the report file and on the

@@ -23,7 +23,9 @@ struct ChildRun {
 struct ChildOptions {
   std::optional<std::string> argument;
   int output_fd = -1;                    // stdout of the run; a capture when -1
+  int input_fd = -1;                     // stdin of the run; the answers when -1
   std::function<void()> before_run = {};  // in the child, after the chdir
+  SystemCalls* calls = nullptr;           // the platform's when null
 };
 
 // Runs the whole program in a child process in `dir`, answers from `input`.
@@ -36,10 +38,11 @@ inline ChildRun run_in_child(const ScratchDir& dir, std::string_view input, cons
     if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
     if (options.before_run) options.before_run();
     ProgramStreams streams;
-    streams.input = in.fd();
+    streams.input = options.input_fd >= 0 ? options.input_fd : in.fd();
     streams.output = options.output_fd >= 0 ? options.output_fd : out.fd();
     streams.error = err.fd();
     streams.argument = options.argument;
+    if (options.calls != nullptr) streams.calls = options.calls;
     ::_exit(run_program(streams));
   }
   ChildRun run;
