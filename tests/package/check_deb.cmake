@@ -1,5 +1,6 @@
 # Packs the build tree with `cpack -G DEB`, unpacks the package into a scratch root and checks it:
-# its control fields, the manual page, and the installed program on the worked example.
+# its control fields, the manual page, the copyright file, and the installed program on the worked
+# example.
 # Usage: cmake -DCPACK=<cpack> -DBUILD=<build dir> -DSOURCE=<source dir> -DVERSION=<x.y.z>
 #              -DSCRATCH=<scratch folder> -P check_deb.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -56,6 +57,20 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SOURCE}/man/zavolt.
 if(failed OR differ)
   message(FATAL_ERROR "the packed manual page is not man/zavolt.1")
 endif()
+
+# The copyright file, in Debian's machine-readable form, under the MIT (Expat) licence.
+set(copyright "${root}/usr/share/doc/zavolt/copyright")
+if(NOT EXISTS "${copyright}")
+  message(FATAL_ERROR "no copyright file at ${copyright}")
+endif()
+file(READ "${copyright}" text)
+foreach(line "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
+             "Copyright: 2026 The ZAVOLT developers" "License: Expat\n Permission is hereby granted")
+  string(FIND "${text}" "${line}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the copyright file lacks \"${line}\"")
+  endif()
+endforeach()
 
 # The installed program on the worked example, compared as the transcript tests compare.
 set(EXE "${root}/usr/bin/zavolt")
