@@ -280,7 +280,9 @@ int run_program(const ProgramStreams& streams) noexcept {
 
 void occupy_closed_standard_descriptors() noexcept {
   for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int flags = ::fcntl(fd, F_GETFD);
+    const int error = errno;
+    if (flags != -1 || error != EBADF) continue;  // open
     const int null = ::open("/dev/null", O_RDONLY);
     if (null < 0 || null == fd) continue;
     (void)::dup2(null, fd);
