@@ -59,9 +59,8 @@ float full_width(float q, float power_level) {
   return to_f32(datan(dsqrt(1.0 - wide(y) * wide(y)) / wide(y)) * wide(kDegreesOfFourRadians));
 }
 
-}  // namespace
-
-HcnbwDetail hcnbw_detail(float frequency_ghz, float radius, float slant) {
+// The working values up to the sines of the two angles, which decide whether each width exists.
+HcnbwDetail sines_of_angles(float frequency_ghz, float radius, float slant) {
   HcnbwDetail d{};
   d.wavelength = wavelength_inches(frequency_ghz);
   d.s = to_f32((wide(radius) * wide(radius)) / ((wide(slant) * 2.0) * wide(d.wavelength)));
@@ -73,6 +72,16 @@ HcnbwDetail hcnbw_detail(float frequency_ghz, float radius, float slant) {
   d.x3 = sine_of_angle(d.wavelength, d.u3, radius);
   d.u10 = interpolate(U10TAB, d.bracket, d.s, d.abscissae);
   d.x10 = sine_of_angle(d.wavelength, d.u10, radius);
+  return d;
+}
+
+// 1 - X^2 is exact in double for a binary32 X, so this is the sqrt DOMAIN condition exactly.
+bool sine_above_one(float x) { return 1.0 - wide(x) * wide(x) < 0.0; }
+
+}  // namespace
+
+HcnbwDetail hcnbw_detail(float frequency_ghz, float radius, float slant) {
+  HcnbwDetail d = sines_of_angles(frequency_ghz, radius, slant);
   d.theta3 = angle_from_sine(d.x3);
   d.theta10 = angle_from_sine(d.x10);
   d.q3 = shaping_exponent(d.theta3, kField3db);
@@ -86,6 +95,18 @@ void HCNBW(float frequency_ghz, float radius, float slant, float& beamwidth_3db,
   const HcnbwDetail d = hcnbw_detail(frequency_ghz, radius, slant);
   beamwidth_3db = d.beamwidth_3db;
   beamwidth_10db = d.beamwidth_10db;
+}
+
+HcnbwWidths hcnbw_widths(float frequency_ghz, float radius, float slant) {
+  const HcnbwDetail d = sines_of_angles(frequency_ghz, radius, slant);
+  HcnbwWidths w;
+  if (!sine_above_one(d.x3)) {
+    w.beamwidth_3db = full_width(shaping_exponent(angle_from_sine(d.x3), kField3db), kPower3db);
+  }
+  if (!sine_above_one(d.x10)) {
+    w.beamwidth_10db = full_width(shaping_exponent(angle_from_sine(d.x10), kField10db), kPower10db);
+  }
+  return w;
 }
 
 }  // namespace zavolt

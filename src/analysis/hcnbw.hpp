@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace zavolt {
 
@@ -40,5 +41,13 @@ struct HcnbwDetail {
 
 // The beamwidths routine: full 3 dB and 10 dB widths in degrees.
 void HCNBW(float frequency_ghz, float radius, float slant, float& beamwidth_3db, float& beamwidth_10db);
+
+// Both widths as HCNBW computes them, bit for bit, except that a width whose sine of angle exceeds
+// 1 is empty instead of raising the sqrt DOMAIN MathError; the other width is still computed.
+struct HcnbwWidths {
+  std::optional<float> beamwidth_3db;
+  std::optional<float> beamwidth_10db;
+};
+[[nodiscard]] HcnbwWidths hcnbw_widths(float frequency_ghz, float radius, float slant);
 
 }  // namespace zavolt

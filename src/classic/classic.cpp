@@ -1,0 +1,78 @@
+#include "zavolt/classic.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "analysis/cchgn.hpp"
+#include "analysis/hcnbw.hpp"
+#include "design/hccgn.hpp"
+#include "numeric/elementary.hpp"
+#include "numeric/fp.hpp"
+#include "numeric/wavelength.hpp"
+
+namespace zavolt::classic {
+
+namespace {
+
+void require_positive_finite(Quantity quantity, float value) {
+  if (!(std::isfinite(value) && value > 0.0f)) {
+    throw InvalidInput(quantity, wide(value), "must be positive and finite");
+  }
+}
+
+// The horn of an analysis: a slant length of +infinity is a horn without phase error.
+void require_horn(float frequency_ghz, float radius, float slant) {
+  require_positive_finite(Quantity::frequency, frequency_ghz);
+  require_positive_finite(Quantity::radius, radius);
+  if (!(slant > 0.0f)) throw InvalidInput(Quantity::slant, wide(slant), "must be positive");
+}
+
+}  // namespace
+
+Design design(float frequency_ghz, float gain_db, float s) {
+  require_positive_finite(Quantity::frequency, frequency_ghz);
+  if (!std::isfinite(gain_db)) throw InvalidInput(Quantity::directivity, wide(gain_db), "must be finite");
+  if (!(std::isfinite(s) && s >= 0.0f)) {
+    throw InvalidInput(Quantity::phase_deviation, wide(s), "must be finite and not negative");
+  }
+  Design d{};
+  HCCGN(frequency_ghz, gain_db, s, d.radius, d.slant);
+  return d;
+}
+
+float gain_ratio(float frequency_ghz, float radius, float slant) {
+  require_horn(frequency_ghz, radius, slant);
+  return CCHGN(frequency_ghz, radius, slant);
+}
+
+float gain_db(float frequency_ghz, float radius, float slant) {
+  const float ratio = gain_ratio(frequency_ghz, radius, slant);
+  // A ratio that underflows to 0 (a vanishing aperture) has no logarithm: report it as -infinity
+  // rather than the dialogue's SING error.
+  if (ratio == 0.0f) return -std::numeric_limits<float>::infinity();
+  return to_f32(dlog(wide(ratio)) * wide(kDbFactor));
+}
+
+Beamwidths beamwidths(float frequency_ghz, float radius, float slant) {
+  require_horn(frequency_ghz, radius, slant);
+  const HcnbwWidths w = hcnbw_widths(frequency_ghz, radius, slant);
+  return {w.beamwidth_3db, w.beamwidth_10db};
+}
+
+float phase_deviation(float frequency_ghz, float radius, float slant) {
+  require_horn(frequency_ghz, radius, slant);
+  const float wavelength = wavelength_inches(frequency_ghz);
+  return to_f32((wide(radius) * wide(radius)) / ((wide(slant) * 2.0) * wide(wavelength)));
+}
+
+float inches_from_centimetres(float centimetres) noexcept {
+  return to_f32(wide(centimetres) / wide(kCentimetresPerInch));
+}
+
+float centimetres_from_inches(float inches) noexcept { return to_f32(wide(inches) * wide(kCentimetresPerInch)); }
+
+float sweep_point(std::int64_t index, float start, float step) noexcept {
+  return to_f32(static_cast<double>(index - 1) * wide(step) + wide(start));
+}
+
+}  // namespace zavolt::classic
