@@ -151,6 +151,8 @@ public:
 
   // Throws InvalidInput for a level that is not positive and finite.
   [[nodiscard]] Beamwidth beamwidth(double level_db) const;
+  // Several levels at once, in the order given, sharing one scan of the pattern.
+  [[nodiscard]] std::vector<Beamwidth> beamwidths(std::span<const double> levels_db) const;
   // Throws InvalidInput for an edge angle outside (0, pi/2).
   [[nodiscard]] FeedMetrics feed_metrics(double edge_angle) const;
   // Whether |E| exceeds |E(0)| somewhere in (0, 90 degrees].
@@ -165,6 +167,8 @@ private:
   std::vector<double> nodes_;
   std::vector<std::complex<double>> weights_;
   std::complex<double> boresight_;  // F(0)
+
+  [[nodiscard]] std::complex<double> aperture_integral(double u) const;  // F(u)
 };
 
 // One-call forms of Model's members, for a single result.
@@ -194,9 +198,12 @@ struct Design {
                                             Phase phase = Phase::spherical);
 
 // The smallest radius whose edge taper at theta_e is the wanted one with the edge inside the main
-// beam, then L = a^2 / (2 lambda S). The taper is not monotonic in a: larger radii that meet the
-// target again beyond the first null are not taken. No solution when the main beam never reaches
-// the taper, or, under the spherical phase, when only radii with L <= a would. Throws InvalidInput
+// beam, then L = a^2 / (2 lambda S): the first radius at which the taper, growing with a as the
+// beam narrows, rises through the target before it peaks (the edge at the pattern's first minimum).
+// Larger radii that meet the target again beyond that minimum are not taken, nor radii next to the
+// cone (L just above a, spherical phase) where boresight is a minimum and the taper falls with a.
+// No solution when the main beam never reaches the taper, or, under the spherical phase, when only
+// radii with L <= a would. Throws InvalidInput
 // for a taper that is not positive and finite, an edge angle outside (0, pi/2), a frequency that
 // is not positive and finite, or S negative or not finite.
 [[nodiscard]] Design design_for_edge_taper(double edge_taper_db, double edge_angle, double frequency,

@@ -1,0 +1,194 @@
+// The model's contract: validity flags, invalid input, pattern cuts, the phase centre's sign, the
+// off-axis flag and threads.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "zavolt/aperture.hpp"
+
+namespace zavolt::aperture {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kDegree = kPi / 180.0;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kTenGhz = 10e9;  // lambda = 29.979 mm
+
+// The 20 dBi, S = 0.5 design at 10 GHz.
+const Horn kDesignHorn{0.074349, 0.184386, Phase::spherical};
+
+template <typename Call>
+std::string rejection(Call call) {
+  try {
+    call();
+  } catch (const InvalidInput& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+TEST(ApertureInput, RejectionsNameTheQuantityAndValue) {
+  EXPECT_EQ(rejection([] { Model({-0.003, 0.1}, kTenGhz); }), "aperture radius must be positive and finite, got -0.003");
+  EXPECT_EQ(rejection([] { Model({0.05, 0.1}, 0.0); }), "frequency must be positive and finite, got 0");
+  EXPECT_EQ(rejection([] { Model({0.05, 0.1}, kInf); }), "frequency must be positive and finite, got inf");
+  EXPECT_EQ(rejection([] { Model({kNan, 0.1}, kTenGhz); }), "aperture radius must be positive and finite, got nan");
+  EXPECT_EQ(rejection([] { Model({0.05, kNan}, kTenGhz); }), "slant length must be positive, got nan");
+  EXPECT_EQ(rejection([] { Model({0.05, -1.0, Phase::quadratic}, kTenGhz); }), "slant length must be positive, got -1");
+  EXPECT_EQ(rejection([] { Model({0.05, 0.04}, kTenGhz); }),
+            "slant length must exceed the aperture radius under the spherical phase (radius 0.05), got 0.04");
+  EXPECT_EQ(rejection([] { Model({0.05, 0.05}, kTenGhz); }).substr(0, 40), "slant length must exceed the aperture ra");
+  const Model m(kDesignHorn, kTenGhz);
+  EXPECT_EQ(rejection([&] { (void)m.beamwidth(0.0); }), "level must be positive and finite, got 0");
+  EXPECT_EQ(rejection([&] { (void)m.beamwidth(-3.0); }), "level must be positive and finite, got -3");
+  EXPECT_EQ(rejection([&] { (void)m.feed_metrics(kPi / 2.0); }),
+            "edge angle must lie strictly between 0 and pi/2 radians, got 1.5707963267948966");
+  EXPECT_EQ(rejection([&] { (void)m.feed_metrics(0.0); }).substr(0, 10), "edge angle");
+  EXPECT_EQ(rejection([&] { (void)m.relative_field(kNan); }), "theta must be finite, got nan");
+  EXPECT_EQ(rejection([] { (void)edge_angle_from_f_over_d(0.25); }), "f/D must be finite and above 0.25, got 0.25");
+  EXPECT_EQ(rejection([] { (void)design_for_directivity(20.0, kTenGhz, -0.1); }),
+            "phase deviation S must be finite and not negative, got -0.1");
+  EXPECT_EQ(rejection([] { (void)design_for_edge_taper(0.0, 0.5, kTenGhz, 0.3); }),
+            "edge taper must be positive and finite, got 0");
+  EXPECT_EQ(rejection([] { (void)design_for_directivity(kNan, kTenGhz, 0.3); }), "directivity must be finite, got nan");
+  // Accepted: an infinite slant, and a slant below the radius under the quadratic phase.
+  EXPECT_EQ(rejection([] { Model({0.05, kInf}, kTenGhz); }), "accepted");
+  EXPECT_EQ(rejection([] { Model({0.05, 0.04, Phase::quadratic}, kTenGhz); }), "accepted");
+  try {
+    Model({0.05, 0.04}, kTenGhz);
+  } catch (const InvalidInput& e) {
+    EXPECT_EQ(e.quantity(), Quantity::slant);
+    EXPECT_EQ(e.value(), 0.04);
+  }
+}
+
+TEST(ApertureGeometry, SFlareAndValidity) {
+  const Geometry g = geometry(kDesignHorn, kTenGhz);
+  EXPECT_NEAR(g.wavelength, 0.0299792458, 1e-15);
+  EXPECT_NEAR(g.s, 0.5, 1e-5);
+  EXPECT_NEAR(g.flare_half_angle, std::asin(0.074349 / 0.184386), 1e-15);
+  EXPECT_FALSE(g.validity.any());
+  // S above 1.
+  EXPECT_TRUE(geometry({0.1, 0.15}, kTenGhz).validity.s_outside_0_to_1);
+  // A 30 degree flare flags the quadratic phase only.
+  EXPECT_TRUE(geometry({0.05, 0.1, Phase::quadratic}, kTenGhz).validity.flare_above_15_degrees);
+  EXPECT_FALSE(geometry({0.05, 0.1, Phase::spherical}, kTenGhz).validity.flare_above_15_degrees);
+  EXPECT_FALSE(geometry({0.05, 0.2, Phase::quadratic}, kTenGhz).validity.flare_above_15_degrees);  // 14.5 deg
+  // The aperture below one wavelength, and a quadratic horn with L < a (flare taken as 90 degrees).
+  EXPECT_TRUE(geometry({0.02, kInf}, kTenGhz).validity.aperture_below_wavelength);
+  EXPECT_EQ(geometry({0.05, 0.04, Phase::quadratic}, kTenGhz).flare_half_angle, kPi / 2.0);
+  EXPECT_EQ(geometry({0.05, kInf}, kTenGhz).s, 0.0);
+  // Results carry the flags of their horn.
+  const Model small({0.02, kInf}, kTenGhz);
+  EXPECT_TRUE(small.directivity().validity.aperture_below_wavelength);
+  EXPECT_TRUE(small.beamwidth(3.0).validity.aperture_below_wavelength);
+  EXPECT_TRUE(small.feed_metrics(0.5).validity.aperture_below_wavelength);
+}
+
+TEST(AperturePattern, CutMatchesPointsAndIsRelativeToBoresight) {
+  const Model m(kDesignHorn, kTenGhz);
+  std::vector<double> thetas;
+  for (int i = 0; i <= 180; ++i) thetas.push_back(i * 0.5 * kDegree);
+  const std::vector<PatternPoint> cut = m.pattern(thetas);
+  ASSERT_EQ(cut.size(), thetas.size());
+  EXPECT_EQ(cut[0].level_db, 0.0);
+  EXPECT_EQ(cut[0].phase, 0.0);
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    const PatternPoint p = m.pattern_point(thetas[i]);
+    EXPECT_EQ(cut[i].field, p.field);
+    EXPECT_NEAR(cut[i].level_db, 20.0 * std::log10(std::abs(p.field)), 1e-12);
+    EXPECT_GT(cut[i].phase, -kPi);
+    EXPECT_LE(cut[i].phase, kPi);
+    // E is even in theta.
+    EXPECT_NEAR(std::abs(m.relative_field(-thetas[i]) - p.field), 0.0, 1e-15);
+  }
+  // The level at the 10 dB beamwidth's edge is -10 dB.
+  const double edge = *m.beamwidth(10.0).width / 2.0;
+  EXPECT_NEAR(m.pattern_point(edge).level_db, -10.0, 1e-9);
+  // Backwards the obliquity factor vanishes.
+  EXPECT_EQ(m.pattern_point(kPi).level_db, -kInf);
+}
+
+TEST(ApertureBeamwidth, LevelsKeepTheirOrderAndFlags) {
+  const Model m(kDesignHorn, kTenGhz);
+  const std::array<double, 3> levels = {10.0, 3.0, 12.5};
+  const std::vector<Beamwidth> widths = m.beamwidths(levels);
+  ASSERT_EQ(widths.size(), 3u);
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    EXPECT_EQ(widths[i].level_db, levels[i]);
+    EXPECT_EQ(*widths[i].width, *m.beamwidth(levels[i]).width);
+  }
+  EXPECT_LT(*widths[1].width, *widths[0].width);
+  EXPECT_LT(*widths[0].width, *widths[2].width);
+  // A horn of half a wavelength never falls 30 dB within 90 degrees.
+  const Beamwidth wide = Model({0.015, kInf}, kTenGhz).beamwidth(30.0);
+  EXPECT_TRUE(wide.not_reached_within_90_degrees);
+  EXPECT_FALSE(wide.width);
+}
+
+// Near S = 1.2 the aperture's phase error empties boresight more than the ring around it.
+TEST(ApertureBeamwidth, MaximumOffAxisNearSOfOnePointTwo) {
+  const auto horn = [](double s, Phase phase) { return Horn{5.0, 25.0 / (2.0 * s), phase}; };  // a = 5 lambda
+  for (const Phase phase : {Phase::spherical, Phase::quadratic}) {
+    for (const double s : {0.5, 0.9}) EXPECT_FALSE(Model(horn(s, phase), kSpeedOfLight).maximum_off_axis()) << s;
+    const Model m(horn(1.2, phase), kSpeedOfLight);
+    EXPECT_TRUE(m.maximum_off_axis());
+    EXPECT_TRUE(m.beamwidth(3.0).maximum_off_axis);
+    EXPECT_TRUE(m.feed_metrics(0.2).validity.s_outside_0_to_1);
+  }
+}
+
+// The phase centre lies at the aperture without phase error and moves towards the apex as S grows
+// from 0.
+TEST(ApertureFeed, PhaseCentreGrowsFromZeroWithS) {
+  double previous = -1.0;
+  for (const double s : {0.0, 0.1, 0.2, 0.3, 0.4}) {
+    const double slant = s == 0.0 ? kInf : 0.1 * 0.1 / (2.0 * 0.0299792458 * s);
+    const FeedMetrics f = Model({0.1, slant}, kTenGhz).feed_metrics(15.0 * kDegree);
+    ASSERT_TRUE(f.phase_centre) << s;
+    EXPECT_GT(*f.phase_centre, previous) << s;
+    EXPECT_LT(*f.phase_centre, slant) << s;
+    previous = *f.phase_centre;
+  }
+}
+
+TEST(ApertureFeed, EfficienciesAndAZeroInsideTheEdge) {
+  // f/D 0.4 sees the rim at 64 degrees.
+  EXPECT_NEAR(edge_angle_from_f_over_d(0.4) / kDegree, 64.01076641, 1e-8);
+  const Model m(kDesignHorn, kTenGhz);
+  const FeedMetrics f = m.feed_metrics(edge_angle_from_f_over_d(0.4));
+  EXPECT_GT(f.spillover_efficiency, 0.99);
+  EXPECT_LT(f.spillover_efficiency, 1.0);
+  EXPECT_GT(f.taper_efficiency, 0.0);
+  EXPECT_LT(f.taper_efficiency, 1.0);
+  // No phase error: the real field changes sign at its first null, and no centre is fitted across it.
+  const Model plain({0.1, kInf}, kTenGhz);
+  const FeedMetrics beyond = plain.feed_metrics(30.0 * kDegree);
+  EXPECT_TRUE(beyond.phase_centre_undefined);
+  EXPECT_FALSE(beyond.phase_centre);
+  EXPECT_FALSE(plain.feed_metrics(10.0 * kDegree).phase_centre_undefined);
+}
+
+TEST(ApertureThreads, OneModelFromTwoThreads) {
+  const Model m(kDesignHorn, kTenGhz);
+  const FeedMetrics alone = m.feed_metrics(0.6);
+  FeedMetrics first;
+  FeedMetrics second;
+  std::thread a([&] { first = m.feed_metrics(0.6); });
+  std::thread b([&] { second = feed_metrics(kDesignHorn, kTenGhz, 0.6); });
+  a.join();
+  b.join();
+  for (const FeedMetrics* f : {&first, &second}) {
+    EXPECT_EQ(f->edge_taper_db, alone.edge_taper_db);
+    EXPECT_EQ(f->spillover_efficiency, alone.spillover_efficiency);
+    EXPECT_EQ(f->phase_centre, alone.phase_centre);
+  }
+}
+
+}  // namespace
+}  // namespace zavolt::aperture
