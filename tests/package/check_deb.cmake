@@ -46,6 +46,13 @@ if(failed)
   message(FATAL_ERROR "dpkg --extract failed")
 endif()
 
+# The package keeps to the programs and their pages: the library's development files stay out.
+foreach(unwanted usr/include usr/lib)
+  if(EXISTS "${root}/${unwanted}")
+    message(FATAL_ERROR "the package holds ${unwanted}")
+  endif()
+endforeach()
+
 # The manual page, compressed as Debian ships it, holds the page of the source tree.
 set(page "${root}/usr/share/man/man1/zavolt.1.gz")
 if(NOT EXISTS "${page}")

@@ -1,0 +1,49 @@
+# Installs the development component into a scratch prefix, then configures, builds and runs a
+# small consumer against it with find_package(zavolt CONFIG REQUIRED). The runtime component must
+# not be needed for that, and must stay out of it.
+# Usage: cmake -DBUILD=<build dir> -DCONSUMER=<consumer source> -DSCRATCH=<scratch folder>
+#              -DGENERATOR=<generator> -DCXX=<compiler> -P check_consumer.cmake
+cmake_minimum_required(VERSION 3.25)
+
+file(REMOVE_RECURSE "${SCRATCH}")
+set(prefix "${SCRATCH}/prefix")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${prefix}" --component development
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "install failed:\n${said}")
+endif()
+foreach(expected include/zavolt/aperture.hpp include/zavolt/classic.hpp include/zavolt/invalid_input.hpp)
+  if(NOT EXISTS "${prefix}/${expected}")
+    message(FATAL_ERROR "not installed: ${expected}")
+  endif()
+endforeach()
+if(EXISTS "${prefix}/bin")
+  message(FATAL_ERROR "the development component installed programs")
+endif()
+# The public headers stand alone: no internal header and no Boost.
+file(GLOB headers "${prefix}/include/zavolt/*.hpp")
+foreach(header IN LISTS headers)
+  file(STRINGS "${header}" includes REGEX "#include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "boost|\"(numeric|analysis|design|dialogue|aperture)/")
+      message(FATAL_ERROR "${header} includes a private or Boost header: ${line}")
+    endif()
+  endforeach()
+endforeach()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -S "${CONSUMER}" -B "${SCRATCH}/build" -G "${GENERATOR}"
+                        -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "the consumer did not configure:\n${said}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build "${SCRATCH}/build"
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "the consumer did not build:\n${said}")
+endif()
+execute_process(COMMAND "${SCRATCH}/build/app" RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(failed)
+  message(FATAL_ERROR "the consumer failed:\n${said}")
+endif()
+message("consumer: ${said}")
