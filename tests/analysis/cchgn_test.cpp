@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ios>
 
 #include "design/hccgn.hpp"
+#include "numeric/glint.hpp"
+#include "pins/kernel_pins.hpp"
+#include "support/f32.hpp"
 #include "support/printed.hpp"
 
 namespace zavolt {
@@ -83,6 +87,36 @@ TEST(FintExact, SelectorIsAnExactComparisonWithOne) {
   EXPECT_NE(sine, cosine);
   EXPECT_NEAR(sine, 0.5 * std::cyl_bessel_j(0.0, 2.404826 * 0.5) * std::sin(1.5 * 0.25), 1e-6);
   EXPECT_NEAR(cosine, 0.5 * std::cyl_bessel_j(0.0, 2.404826 * 0.5) * std::cos(1.5 * 0.25), 1e-6);
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py) over a wide range of horns.
+TEST(CchgnExact, PinnedBits) {
+  for (const pins::CchgnPin& p : pins::CCHGN_PINS) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << p.frequency << " " << p.radius << " " << p.slant);
+    const CchgnDetail d = cchgn_detail(p.frequency, p.radius, p.slant);
+    EXPECT_F32_BITS(d.phi, p.phi);
+    EXPECT_F32_BITS(d.ic, p.ic);
+    EXPECT_F32_BITS(d.is, p.is);
+    EXPECT_F32_BITS(d.gain, p.gain);
+    EXPECT_F32_BITS(CCHGN(p.frequency, p.radius, p.slant), p.gain);
+  }
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py): the rule over FINT at every
+// tabulated order, both parts, swapped and shifted limits, so each rounding of the rule, a
+// mistyped node or weight, and each rounding of FINT show.
+TEST(FintExact, PinnedBitsThroughGlintAtEveryOrder) {
+  for (const pins::GlintPin& p : pins::GLINT_PINS) {
+    SCOPED_TRACE(::testing::Message() << "order " << p.order << std::hexfloat << " [" << p.lower << ", " << p.upper
+                                      << "] phi " << p.phi);
+    FPARM block = {0.0f, 0.0f, p.phi};
+    float result = 0.0f;
+    GLINT(p.lower, p.upper, block[0], FINT, p.order, result);
+    EXPECT_F32_BITS(result, p.cosine);
+    block[1] = 1.0f;
+    GLINT(p.lower, p.upper, block[0], FINT, p.order, result);
+    EXPECT_F32_BITS(result, p.sine);
+  }
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ios>
 #include <limits>
 
 #include "numeric/elementary.hpp"
+#include "pins/kernel_pins.hpp"
+#include "support/f32.hpp"
 #include "support/printed.hpp"
 
 namespace zavolt {
@@ -117,6 +120,24 @@ TEST(HcnbwExact, RoutineMatchesItsDetail) {
   const HcnbwDetail d = hcnbw_detail(10.0f, 2.0f, 10.0f);
   EXPECT_EQ(bw3, d.beamwidth_3db);
   EXPECT_EQ(bw10, d.beamwidth_10db);
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py): S over every bracket, the
+// clamp at the last one and extrapolation beyond 1.
+TEST(HcnbwExact, PinnedBits) {
+  for (const pins::HcnbwPin& p : pins::HCNBW_PINS) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << p.frequency << " " << p.radius << " " << p.slant);
+    const HcnbwDetail d = hcnbw_detail(p.frequency, p.radius, p.slant);
+    EXPECT_F32_BITS(d.u3, p.u3);
+    EXPECT_F32_BITS(d.u10, p.u10);
+    EXPECT_F32_BITS(d.theta3, p.theta3);
+    EXPECT_F32_BITS(d.theta10, p.theta10);
+    float bw3 = 0.0f;
+    float bw10 = 0.0f;
+    HCNBW(p.frequency, p.radius, p.slant, bw3, bw10);
+    EXPECT_F32_BITS(bw3, p.beamwidth_3db);
+    EXPECT_F32_BITS(bw10, p.beamwidth_10db);
+  }
 }
 
 }  // namespace

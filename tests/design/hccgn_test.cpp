@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ios>
 
+#include "pins/kernel_pins.hpp"
+#include "support/f32.hpp"
 #include "support/printed.hpp"
 
 namespace zavolt {
@@ -77,6 +80,20 @@ TEST(HccgnAccuracy, LossPolynomialAtItsEnds) {
   double p = 0.0;
   for (int j = 5; j >= 0; --j) p = p * s + static_cast<double>(LSCOEF[static_cast<unsigned>(j)]);
   EXPECT_NEAR(hccgn_detail(10.0f, 20.0f, 2.0f).loss, p, 1e-4);
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py) over frequency, gain and S.
+TEST(HccgnExact, PinnedBits) {
+  for (const pins::HccgnPin& p : pins::HCCGN_PINS) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << p.frequency << " " << p.gain_db << " "
+                                      << p.phase_deviation);
+    EXPECT_F32_BITS(hccgn_detail(p.frequency, p.gain_db, p.phase_deviation).loss, p.loss);
+    float radius = 0.0f;
+    float slant = 0.0f;
+    HCCGN(p.frequency, p.gain_db, p.phase_deviation, radius, slant);
+    EXPECT_F32_BITS(radius, p.radius);
+    EXPECT_F32_BITS(slant, p.slant);
+  }
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ios>
 
+#include "pins/kernel_pins.hpp"
+#include "support/f32.hpp"
 #include "support/printed.hpp"
 
 namespace zavolt {
@@ -33,6 +36,14 @@ TEST(AlgipExact, DegenerateCounts) {
   EXPECT_EQ(ALGIP(1.5f, xs, ys, 0), 0.0f);
   EXPECT_EQ(ALGIP(1.5f, xs, ys, -4), 0.0f);
   EXPECT_EQ(ALGIP(123.0f, xs, ys, 1), 5.0f);
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py), two to six points, inside
+// and beyond the abscissae.
+TEST(AlgipExact, PinnedBits) {
+  for (const pins::AlgipPin& p : pins::ALGIP_PINS) {
+    EXPECT_F32_BITS(ALGIP(p.x, p.xs, p.ys, p.n), p.value) << p.n << " points at " << std::hexfloat << p.x;
+  }
 }
 
 }  // namespace

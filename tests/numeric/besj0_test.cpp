@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ios>
 
+#include "pins/kernel_pins.hpp"
+#include "support/f32.hpp"
 #include "support/printed.hpp"
 
 namespace zavolt {
@@ -48,6 +51,12 @@ TEST(Besj0Accuracy, CloseToTheLibraryBessel) {
 TEST(Besj0Accuracy, NonFiniteArgumentsDoNotHang) {
   EXPECT_TRUE(std::isnan(BESJ0(std::nanf(""))));
   EXPECT_FALSE(std::isfinite(BESJ0(-INFINITY)));
+}
+
+// Bits from the independent emulation (pins/generate_kernel_pins.py) over both branches: every
+// rounding of the series and of the asymptotic form moves some of them.
+TEST(Besj0Exact, PinnedBits) {
+  for (const pins::Besj0Pin& p : pins::BESJ0_PINS) EXPECT_F32_BITS(BESJ0(p.x), p.j0) << std::hexfloat << p.x;
 }
 
 }  // namespace
