@@ -246,7 +246,8 @@ def glint_inputs():
     cases = []
     for order in sorted(RULES):
         for lower, upper, phi in ((0.0, 1.0, 1.5), (0.0, 1.0, -4.0), (1.0, 0.0, 3.1415927),
-                                  (0.25, 2.0, 0.75)):
+                                  (0.25, 2.0, 0.75),
+                                  (0.1, 1.3, 2.2)):  # a half-width and midpoint that round
             cases.append((order, f32(lower), f32(upper), f32(phi)))
     return cases
 
