@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace zavolt {
 
@@ -28,6 +29,31 @@ struct CchgnDetail {
 // Phi x^2, cosine part first. Lengths in inches, frequency in GHz. The sign of f, a or L does not
 // change the gain; f = 0 gives exactly 0, L = 0 gives NaN.
 [[nodiscard]] CchgnDetail cchgn_detail(float frequency_ghz, float radius, float slant);
+
+// The same working values with each integral taken by GLINT over FINT, node by node, as the rule
+// is defined. cchgn_detail gives the same bits with the Phi-free work done once.
+[[nodiscard]] CchgnDetail cchgn_detail_through_glint(float frequency_ghz, float radius, float slant);
+
+// The order-16 rule on [0, 1] as CCHGN applies it, with all that does not depend on Phi done once.
+// Per node, in the order GLINT visits them: the abscissa x as GLINT rounds it, FINT's factor
+// r = J0(2.404826 x) x as FINT rounds it (J0 by BESJ0's own series, tabulated at compile time),
+// and the node's weight.
+inline constexpr std::size_t kGainNodes = 16;
+struct GainNode {
+  float x;
+  float r;
+  float weight;
+};
+[[nodiscard]] const std::array<GainNode, kGainNodes>& gain_nodes() noexcept;
+
+// Ic and Is for the phase parameter Phi, bit for bit as GLINT over FINT gives them: per node the
+// phase (Phi x) x once, its sine and cosine from one evaluation, each part summed and rounded in
+// GLINT's order, and scaled by the half-width last.
+struct GainIntegrals {
+  float ic;
+  float is;
+};
+[[nodiscard]] GainIntegrals gain_integrals(float phi);
 
 // The gain as a power ratio (not dB).
 [[nodiscard]] float CCHGN(float frequency_ghz, float radius, float slant);

@@ -8,32 +8,9 @@ namespace zavolt {
 namespace {
 
 constexpr float kBranchPoint = 10.0f;
-constexpr int kTermsPerBatch = 5;
-constexpr int kMostBatches = 20;
 constexpr float kQuarterPi = 0.7853982f;
 // 0.6366198, one unit above the binary32 nearest to 2/pi: the amplitude is defined with it.
 constexpr float kTwoOverPi = 0.6366198f;
-
-float series(float x) {
-  const float h = to_f32(wide(x) / 2.0);
-  const float h2 = to_f32(wide(h) * wide(h));
-  float term = 1.0f;
-  float sum = 1.0f;
-  float previous = 1.0f;
-  float k = 1.0f;
-  for (int batch = 0; batch < kMostBatches; ++batch) {
-    float batch_sum = 0.0f;
-    for (int n = 0; n < kTermsPerBatch; ++n) {
-      term = to_f32(-((wide(term) * wide(h2)) / (wide(k) * wide(k))));
-      k = to_f32(wide(k) + 1.0);
-      batch_sum = to_f32(wide(batch_sum) + wide(term));
-    }
-    sum = to_f32(wide(sum) + wide(batch_sum));
-    if (previous == sum) break;
-    previous = sum;
-  }
-  return previous;
-}
 
 // One factor (numerator / (y * denominator)) of the nested products of P and Q.
 double factor(float numerator, float denominator, float y) {
@@ -63,7 +40,7 @@ float asymptotic(float x) {
 
 float BESJ0(float x) {
   // x in [-inf, 10]: series; (10, inf) and NaN: asymptotic form.
-  if (wide(x) - wide(kBranchPoint) <= 0.0) return series(x);
+  if (wide(x) - wide(kBranchPoint) <= 0.0) return besj0_detail::series(x);
   return asymptotic(x);
 }
 

@@ -39,4 +39,9 @@ private:
 [[nodiscard]] inline double dcos(double x) noexcept { return std::cos(x); }
 [[nodiscard]] inline double datan(double x) noexcept { return std::atan(x); }
 
+// sin(x) and cos(x) from one evaluation. The C library computes sincos with the very kernels of
+// sin and cos, so each result has the bits that dsin and dcos give (a test compares them over the
+// gain's phases and far beyond); only the shared argument reduction is saved.
+inline void dsincos(double x, double& sine, double& cosine) noexcept { ::sincos(x, &sine, &cosine); }
+
 }  // namespace zavolt

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <ios>
+#include <vector>
 
 #include "design/hccgn.hpp"
+#include "numeric/besj0.hpp"
+#include "numeric/fp.hpp"
 #include "numeric/glint.hpp"
 #include "pins/kernel_pins.hpp"
 #include "support/f32.hpp"
@@ -89,15 +93,18 @@ TEST(FintExact, SelectorIsAnExactComparisonWithOne) {
   EXPECT_NEAR(cosine, 0.5 * std::cyl_bessel_j(0.0, 2.404826 * 0.5) * std::cos(1.5 * 0.25), 1e-6);
 }
 
-// Bits from the independent emulation (pins/generate_kernel_pins.py) over a wide range of horns.
+// Bits from the independent emulation (pins/generate_kernel_pins.py) over a wide range of horns,
+// by the tabulated nodes and through GLINT over FINT.
 TEST(CchgnExact, PinnedBits) {
   for (const pins::CchgnPin& p : pins::CCHGN_PINS) {
     SCOPED_TRACE(::testing::Message() << std::hexfloat << p.frequency << " " << p.radius << " " << p.slant);
-    const CchgnDetail d = cchgn_detail(p.frequency, p.radius, p.slant);
-    EXPECT_F32_BITS(d.phi, p.phi);
-    EXPECT_F32_BITS(d.ic, p.ic);
-    EXPECT_F32_BITS(d.is, p.is);
-    EXPECT_F32_BITS(d.gain, p.gain);
+    for (const CchgnDetail& d :
+         {cchgn_detail(p.frequency, p.radius, p.slant), cchgn_detail_through_glint(p.frequency, p.radius, p.slant)}) {
+      EXPECT_F32_BITS(d.phi, p.phi);
+      EXPECT_F32_BITS(d.ic, p.ic);
+      EXPECT_F32_BITS(d.is, p.is);
+      EXPECT_F32_BITS(d.gain, p.gain);
+    }
     EXPECT_F32_BITS(CCHGN(p.frequency, p.radius, p.slant), p.gain);
   }
 }
@@ -116,6 +123,60 @@ TEST(FintExact, PinnedBitsThroughGlintAtEveryOrder) {
     block[1] = 1.0f;
     GLINT(p.lower, p.upper, block[0], FINT, p.order, result);
     EXPECT_F32_BITS(result, p.sine);
+  }
+}
+
+
+// What GLINT hands FINT, recorded by an integrand that returns FINT's value.
+std::vector<float>& visited_nodes() {
+  static std::vector<float> nodes;
+  return nodes;
+}
+
+float recording_fint(float* block) {
+  visited_nodes().push_back(block[0]);
+  return FINT(block);
+}
+
+TEST(GainNodes, AreGlintsNodesWithBesj0AsFintRoundsIt) {
+  visited_nodes().clear();
+  FPARM block = {0.0f, 0.0f, 0.0f};
+  float cosine_part = 0.0f;
+  GLINT(0.0f, 1.0f, block[0], recording_fint, 16, cosine_part);
+  const auto& nodes = gain_nodes();
+  ASSERT_EQ(visited_nodes().size(), nodes.size());
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_F32_BITS(nodes[i].x, visited_nodes()[i]);
+    // The compile-time series against the routine itself, at run time.
+    const float u = to_f32(wide(2.404826f) * wide(nodes[i].x));
+    EXPECT_F32_BITS(nodes[i].r, to_f32(wide(BESJ0(u)) * wide(nodes[i].x)));
+    // With Phi = 0 the cosine is exactly 1: FINT returns r itself.
+    block = {nodes[i].x, 0.0f, 0.0f};
+    EXPECT_F32_BITS(FINT(block.data()), nodes[i].r);
+    EXPECT_F32_BITS(nodes[i].weight, GLWTAB[34 + i / 2]);
+  }
+}
+
+// The tabulated path against GLINT over FINT across Phi: both signs, zero, the tiny, the huge and
+// the non-finite.
+TEST(GainNodes, IntegralsMatchGlintOverFintAcrossPhi) {
+  std::vector<float> phis = {0.0f, -0.0f, 1e-30f, 1e-7f, 3.1415927f, 1e6f, 1e30f, INFINITY, -INFINITY, NAN};
+  for (float phi = 1e-6f; phi < 2e5f; phi *= 1.0009f) {
+    phis.push_back(phi);
+    phis.push_back(-phi);
+  }
+  for (const float phi : phis) {
+    SCOPED_TRACE(::testing::Message() << std::hexfloat << phi);
+    const GainIntegrals fast = gain_integrals(phi);
+    FPARM block = {0.0f, 0.0f, phi};
+    float ic = 0.0f;
+    float is = 0.0f;
+    GLINT(0.0f, 1.0f, block[0], FINT, 16, ic);
+    block[1] = 1.0f;
+    GLINT(0.0f, 1.0f, block[0], FINT, 16, is);
+    EXPECT_F32_BITS(fast.ic, ic);
+    EXPECT_F32_BITS(fast.is, is);
   }
 }
 
