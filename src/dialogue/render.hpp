@@ -17,6 +17,10 @@ inline constexpr int kMostFieldDecimals = 9;
 // "-Inf" when narrower than 9), "NaN", else asterisks.
 void append_fixed(std::string& out, float value, int width, int decimals);
 
+// The same field written into the `width` characters at `out`, without allocating; returns the
+// end of the field.
+char* format_fixed(char* out, float value, int width, int decimals) noexcept;
+
 [[nodiscard]] std::string render_fixed(float value, int width, int decimals);
 
 }  // namespace zavolt

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <ios>
 #include <limits>
+#include <random>
 #include <string>
+#include <string_view>
 
 namespace zavolt {
 namespace {
@@ -104,6 +111,39 @@ TEST(RenderFixed, AppendsToWhatIsThere) {
   std::string record = " x";
   append_fixed(record, 8.0f, 10, 3);
   EXPECT_EQ(record, " x     8.000");
+}
+
+// The C library's "%#.*f" also rounds the exact binary value half to even: across every binary
+// exponent of the fields, the two must agree wherever its text fits the field; where it does not,
+// only the leading zero may go, else the field is asterisks.
+TEST(RenderFixed, AgreesWithTheCLibrarysFixedPoint) {
+  std::mt19937 random(2024);
+  std::uniform_int_distribution<std::uint32_t> any_bits;
+  char expected[64];
+  char field[kMostFieldWidth];
+  for (int i = 0; i < 300000; ++i) {
+    const int width = 1 + i % kMostFieldWidth;
+    const int decimals = (i / kMostFieldWidth) % std::min(width, kMostFieldDecimals + 1);
+    // Exponents from 2^-40 to 2^63, both signs, every mantissa bit random.
+    const std::uint32_t bits = any_bits(random);
+    const std::uint32_t exponent = 87 + (bits >> 8) % 104;
+    const float value = std::bit_cast<float>((bits & 0x807FFFFFu) | (exponent << 23));
+    const std::string_view shown(field, static_cast<std::size_t>(format_fixed(field, value, width, decimals) - field));
+    ASSERT_EQ(shown.size(), static_cast<std::size_t>(width));
+    const int length = std::snprintf(expected, sizeof expected, "%#*.*f", width, decimals, static_cast<double>(value));
+    std::string_view reference(expected, static_cast<std::size_t>(length));
+    if (reference.size() > shown.size()) {
+      const std::size_t zero = reference.find("0.");
+      const bool leading_zero = zero == 0 || (zero == 1 && reference[0] == '-');
+      if (leading_zero && reference.size() - 1 == shown.size()) {
+        EXPECT_EQ(shown, std::string(reference).erase(zero, 1)) << std::hexfloat << value;
+      } else {
+        EXPECT_EQ(shown, std::string(shown.size(), '*')) << std::hexfloat << value;
+      }
+    } else {
+      EXPECT_EQ(shown, reference) << std::hexfloat << value << " as F" << width << "." << decimals;
+    }
+  }
 }
 
 }  // namespace
