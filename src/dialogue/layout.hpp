@@ -1,6 +1,8 @@
 // Layouts: the prompts, headings and rows as data.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +33,24 @@ using Layout = std::span<const Element>;
 // A field's value: a real for a fixed-point field, a text for a text field.
 using FieldValue = std::variant<float, std::string_view>;
 
+// The most columns a record may have: records are built in a fixed buffer of this size.
+inline constexpr std::size_t kLongestRecord = 160;
+
+// The most columns that any record of `layout` can have, trailing blanks counted.
+[[nodiscard]] constexpr std::size_t longest_record(Layout layout) {
+  std::size_t longest = 0;
+  std::size_t current = 0;
+  for (const Element& element : layout) {
+    if (element.kind == ElementKind::RecordBreak) {
+      longest = std::max(longest, current);
+      current = 0;
+    } else {
+      current += element.kind == ElementKind::Literal ? element.text.size() : static_cast<std::size_t>(element.width);
+    }
+  }
+  return std::max(longest, current);
+}
+
 // Where a layout's records go, one at a time, as each is complete.
 class RecordSink {
 public:
@@ -45,6 +65,8 @@ public:
 // an empty record; a record break ends the current record; the end of the layout ends the last
 // one, unless an open prompt came. A record holds its characters up to its last literal or field:
 // blank runs after them add nothing. A value of the wrong kind for its field renders as blanks.
+// Records are built without allocating; a layout whose longest_record exceeds kLongestRecord
+// throws std::length_error.
 void write_layout(RecordSink& sink, Layout layout, std::span<const FieldValue> values = {});
 
 }  // namespace zavolt

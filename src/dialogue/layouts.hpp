@@ -97,4 +97,14 @@ inline constexpr std::array<Element, 8> ANALYSIS_ROW_LAYOUT = {
     blanks(5), fixed(10, 3), blanks(3), fixed(7, 2), blanks(8), fixed(7, 1), blanks(11), fixed(7, 1),
 };
 
+static_assert(std::max({longest_record(TITLE_LAYOUT), longest_record(FILE_PROMPT_LAYOUT),
+                        longest_record(FILE_NAME_LAYOUT), longest_record(UNIT_PROMPT_LAYOUT),
+                        longest_record(DESIGN_PROMPT_LAYOUT), longest_record(NAME_LINE_LAYOUT),
+                        longest_record(CREDIT_LINE_LAYOUT), longest_record(PHASE_PROMPT_LAYOUT),
+                        longest_record(DESIGN_REPORT_HEADER_LAYOUT), longest_record(DESIGN_CONSOLE_HEADER_LAYOUT),
+                        longest_record(DESIGN_ROW_LAYOUT), longest_record(HORN_PROMPT_LAYOUT),
+                        longest_record(SWEEP_PROMPT_LAYOUT), longest_record(ANALYSIS_HEADER_LAYOUT),
+                        longest_record(ANALYSIS_ROW_LAYOUT)}) <= kLongestRecord,
+              "every record of the dialogue fits the record buffer");
+
 }  // namespace zavolt

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,19 @@ TEST(LayoutEngine, TheDesignRowAndThePrompts) {
             (Records{"", "", " Gain of a Conical Corrugated Horn", "",
                      " Enter Aperture Radius, Slant Radius (0 terminates) |"}));
   EXPECT_EQ(records_of(NAME_LINE_LAYOUT), (Records{"", "     ZAVOLT  "}));
+}
+
+TEST(LayoutEngine, RecordsFitTheirBufferOrThrow) {
+  EXPECT_EQ(longest_record(ANALYSIS_ROW_LAYOUT), 58u);
+  EXPECT_EQ(longest_record(DESIGN_ROW_LAYOUT), 44u);
+  // Trailing blanks count: they would be placed if a field followed.
+  constexpr std::array<Element, 4> layout = {literal(" ab"), record_break(), blanks(7), literal("c")};
+  EXPECT_EQ(longest_record(layout), 8u);
+  // The longest record that fits, and one column more.
+  constexpr std::array<Element, 2> widest = {blanks(static_cast<int>(kLongestRecord) - 1), literal("x")};
+  EXPECT_EQ(records_of(widest), (Records{std::string(kLongestRecord - 1, ' ') + "x"}));
+  constexpr std::array<Element, 2> too_wide = {blanks(static_cast<int>(kLongestRecord)), fixed(3, 1)};
+  EXPECT_THROW(records_of(too_wide, {1.0f}), std::length_error);
 }
 
 // The console's byte stream.
