@@ -30,6 +30,26 @@ constexpr double kTwoTo31 = 2147483648.0;
 
 static_assert(FILE_NAME_LAYOUT[0].width == static_cast<int>(kNameFieldWidth));
 
+// A table row goes to the report file, then to the console: it is formatted once for both.
+class ReportThenConsole : public RecordSink {
+public:
+  explicit ReportThenConsole(Session& session) : session_(session) {}
+
+  void write_record(std::string_view record) override {
+    {
+      ActiveRoutine routine(session_.trace(), "write_layout (report file)");
+      session_.report().write_record(record);
+    }
+    ActiveRoutine routine(session_.trace(), "write_layout (console)");
+    session_.console().write_record(record);
+  }
+  // The row layouts hold no prompt.
+  void write_open_prompt(std::string_view record) override { write_record(record); }
+
+private:
+  Session& session_;
+};
+
 class Dialogue {
 public:
   explicit Dialogue(Session& session) : session_(session) {}
@@ -44,6 +64,10 @@ private:
   bool ask_horn();
   bool ask_frequency_sweep();
   void analysis_table();
+
+  // The rows of the two tables, in the display unit.
+  void design_row(float phase_deviation, float radius, float slant);
+  void analysis_row(float frequency, float gain_db, float beamwidth_3db, float beamwidth_10db);
 
   void show(Layout layout, std::span<const FieldValue> values = {});
   void file(Layout layout, std::span<const FieldValue> values = {});
@@ -65,6 +89,18 @@ void Dialogue::show(Layout layout, std::span<const FieldValue> values) {
 void Dialogue::file(Layout layout, std::span<const FieldValue> values) {
   ActiveRoutine routine(session_.trace(), "write_layout (report file)");
   write_layout(session_.report(), layout, values);
+}
+
+void Dialogue::design_row(float phase_deviation, float radius, float slant) {
+  const std::array<FieldValue, 3> row = {phase_deviation, radius, slant};
+  ReportThenConsole both(session_);
+  write_layout(both, DESIGN_ROW_LAYOUT, row);
+}
+
+void Dialogue::analysis_row(float frequency, float gain_db, float beamwidth_3db, float beamwidth_10db) {
+  const std::array<FieldValue, 4> row = {frequency, gain_db, beamwidth_3db, beamwidth_10db};
+  ReportThenConsole both(session_);
+  write_layout(both, ANALYSIS_ROW_LAYOUT, row);
 }
 
 void Dialogue::ask(std::int32_t& integer) {
@@ -157,11 +193,8 @@ void Dialogue::design_table() {
       HCCGN(state_.design_frequency, state_.design_gain, state_.phase_deviation, state_.design_radius,
             state_.slant_length);
     }
-    const std::array<FieldValue, 3> row = {state_.phase_deviation,
-                                           to_f32(wide(state_.design_radius) * wide(factor)),
-                                           to_f32(wide(state_.slant_length) * wide(factor))};
-    file(DESIGN_ROW_LAYOUT, row);
-    show(DESIGN_ROW_LAYOUT, row);
+    design_row(state_.phase_deviation, to_f32(wide(state_.design_radius) * wide(factor)),
+               to_f32(wide(state_.slant_length) * wide(factor)));
   }
 }
 
@@ -206,10 +239,7 @@ void Dialogue::analysis_table() {
       HCNBW(state_.frequency, state_.radius_inches, state_.slant_inches, state_.beamwidth_3db,
             state_.beamwidth_10db);
     }
-    const std::array<FieldValue, 4> row = {state_.frequency, state_.gain_db, state_.beamwidth_3db,
-                                           state_.beamwidth_10db};
-    file(ANALYSIS_ROW_LAYOUT, row);
-    show(ANALYSIS_ROW_LAYOUT, row);
+    analysis_row(state_.frequency, state_.gain_db, state_.beamwidth_3db, state_.beamwidth_10db);
   }
 }
 
