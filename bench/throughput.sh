@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Whole-program throughput of a long analysis sweep, against the floor of its writes alone.
 #
-# Runs zavolt on a scripted session whose one frequency sweep has 1,000,000 points (and again
-# with 100,000, to show that peak memory does not grow with the sweep), report file on disk,
-# console to /dev/null; then zavolt_write_floor, which writes the same 2,000,000 records with one
-# write() each and computes nothing. Each is timed as a whole process by GNU time (best wall time
-# of REPEAT runs). Then the per-row costs of the microbenchmarks split one row's time into
-# compute, formatting and writes.
+# Runs zavolt on a scripted session whose one frequency sweep has 1,000,000 points, report file on
+# disk, console to /dev/null, and zavolt_write_floor, which writes the same 2,000,000 records with
+# one write() each and computes nothing, then zavolt again on a sweep of 100,000 points, to show
+# that peak memory does not grow with the sweep. The three alternate, ROUNDS times in one run (3),
+# each timed as a whole process by GNU time, so that all see the same load of the machine; each
+# round gives one ratio of wall times, and the medians are the figures. Last, the per-row costs of
+# the microbenchmarks split one row's time into compute, formatting and writes.
 #
 # Usage: bench/throughput.sh [BUILD_DIR]   (default build/bench, from `cmake --workflow --preset bench`)
-# Needs GNU time at /usr/bin/time (Debian package `time`). REPEAT=n sets the runs per case (3).
+# Needs GNU time at /usr/bin/time (Debian package `time`). ROUNDS=n sets the rounds (odd, 3).
 set -euo pipefail
 shopt -s inherit_errexit
 
 build=$(cd "${1:-build/bench}" && pwd)
-repeat=${REPEAT:-3}
+rounds=${ROUNDS:-3}
 zavolt=$build/zavolt
 floor=$build/bench/zavolt_write_floor
 bench=$build/bench/zavolt_bench
@@ -22,6 +23,7 @@ for program in "$zavolt" "$floor" "$bench"; do
   [ -x "$program" ] || { echo "no $program: build with cmake --workflow --preset bench" >&2; exit 1; }
 done
 [ -x /usr/bin/time ] || { echo "GNU time is missing: apt-get install time" >&2; exit 1; }
+[ $((rounds % 2)) -eq 1 ] || { echo "ROUNDS must be odd, for a median" >&2; exit 1; }
 
 # The scratch folder is in the build tree, so the report goes to disk, not to a memory file system.
 scratch=$(mktemp -d "$build/throughput.XXXXXX")
@@ -35,19 +37,12 @@ session() {
   printf 'report.txt\n2\n10 20\n1 0 0.1\n3 15\n%s\n0 0 0\n0 0\n0 0 0\n0 0\n' "$1"
 }
 
-# Runs "$@" REPEAT times under GNU time, standard input from the file $input (/dev/null when unset);
-# prints "wall user sys peak_rss_kib" of the fastest run.
+# Runs "$@" once under GNU time, standard input from the file $input (/dev/null when unset);
+# prints "wall user sys peak_rss_kib".
 timed() {
-  local best="" line
-  for ((run = 0; run < repeat; ++run)); do
-    /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$@" < "${input:-/dev/null}" > /dev/null ||
-      { echo "$* failed" >&2; exit 1; }
-    line=$(tail -n 1 "$scratch/time")
-    if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best=$line
-    fi
-  done
-  echo "$best"
+  /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$@" < "${input:-/dev/null}" > /dev/null ||
+    { echo "$* failed" >&2; exit 1; }
+  tail -n 1 "$scratch/time"
 }
 
 run_zavolt() {  # points, sweep answer
@@ -59,30 +54,45 @@ run_zavolt() {  # points, sweep answer
   rm "$scratch/report.txt"
 }
 
-declare -A result
-result[z1m]=$(run_zavolt 1000000 '8 11.999996 0.000004')
-result[z100k]=$(run_zavolt 100000 '8 11.99996 0.00004')
-result[floor]=$(timed "$floor" 1000000 "$scratch/floor.txt" /dev/null)
-
 row() {  # label, points, "wall user sys rss"
   read -r wall user sys rss <<< "$3"
   awk -v l="$1" -v n="$2" -v w="$wall" -v u="$user" -v s="$sys" -v r="$rss" \
     'BEGIN { printf "%-22s %9d %8.2f %8.2f %8.2f %12d %12.0f\n", l, n, w, u, s, r, n / w }'
 }
-printf '%-22s %9s %8s %8s %8s %12s %12s\n' run points 'wall s' 'user s' 'sys s' 'peak RSS KiB' 'rows/s'
-row zavolt 1000000 "${result[z1m]}"
-row zavolt 100000 "${result[z100k]}"
-row 'write floor' 1000000 "${result[floor]}"
-awk -v z="${result[z1m]%% *}" -v f="${result[floor]%% *}" \
-  'BEGIN { printf "\nzavolt / floor (wall, 1,000,000 points): %.1f\n", z / f }'
 
-# Per row: compute = AnalysisRow (gain and beamwidths), formatting = two FormatAnalysisRow (report
-# file and console), writes = the floor's wall time per point (two write() calls).
+printf '%-22s %9s %8s %8s %8s %12s %12s\n' run points 'wall s' 'user s' 'sys s' 'peak RSS KiB' 'rows/s'
+ratios=()
+walls_z=()
+walls_f=()
+rss_1m=()
+rss_100k=()
+for ((round = 1; round <= rounds; ++round)); do
+  z=$(run_zavolt 1000000 '8 11.999996 0.000004')
+  f=$(timed "$floor" 1000000 "$scratch/floor.txt" /dev/null)
+  small=$(run_zavolt 100000 '8 11.99996 0.00004')
+  row "zavolt, round $round" 1000000 "$z"
+  row "write floor, round $round" 1000000 "$f"
+  row "zavolt, round $round" 100000 "$small"
+  ratios+=("$(awk -v z="${z%% *}" -v f="${f%% *}" 'BEGIN { printf "%.3f", z / f }')")
+  walls_z+=("${z%% *}")
+  walls_f+=("${f%% *}")
+  rss_1m+=("${z##* }")
+  rss_100k+=("${small##* }")
+done
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[(NR + 1) / 2] }'; }
+printf '\nzavolt / floor (wall, 1,000,000 points): %s, median %s\n' "${ratios[*]}" "$(median "${ratios[@]}")"
+awk -v big="$(median "${rss_1m[@]}")" -v small="$(median "${rss_100k[@]}")" \
+  'BEGIN { printf "peak RSS (median), 1,000,000 against 100,000 points: %d KiB / %d KiB = %.3f\n", big, small, big / small }'
+
+# Per row: compute = AnalysisRow (gain and beamwidths), formatting = one FormatAnalysisRow (the
+# record is formatted once for the report file and the console), writes = the floor's wall time
+# per point (two write() calls); whole and writes are the medians of the rounds.
 "$bench" --benchmark_filter='^(AnalysisRow|FormatAnalysisRow)$' --benchmark_min_time=1 \
   --benchmark_format=csv 2> /dev/null > "$scratch/micro.csv"
-awk -F, -v z="${result[z1m]%% *}" -v f="${result[floor]%% *}" '
+awk -F, -v z="$(median "${walls_z[@]}")" -v f="$(median "${walls_f[@]}")" '
   $1 == "\"AnalysisRow\"" { compute = $4 }
-  $1 == "\"FormatAnalysisRow\"" { format = 2 * $4 }
+  $1 == "\"FormatAnalysisRow\"" { format = $4 }
   END {
     total = z * 1000; writes = f * 1000  # ns per point over 1,000,000 points
     printf "\nper row (ns): whole %.0f = compute %.0f + formatting %.0f + writes %.0f + other %.0f\n",
