@@ -30,24 +30,34 @@ constexpr double kTwoTo31 = 2147483648.0;
 
 static_assert(FILE_NAME_LAYOUT[0].width == static_cast<int>(kNameFieldWidth));
 
-// A table row goes to the report file, then to the console: it is formatted once for both.
-class ReportThenConsole : public RecordSink {
+// The port between a table's loop and its destinations: rows by name, each laid out once and
+// written to the report file, then to the console, each write named in the loop's step.
+class TableRows : private RecordSink {
 public:
-  explicit ReportThenConsole(Session& session) : session_(session) {}
+  TableRows(Session& session, ActiveStep& step) : session_(session), step_(step) {}
 
+  // Lengths in the display unit.
+  void design_row(float phase_deviation, float radius, float slant) {
+    const std::array<FieldValue, 3> row = {phase_deviation, radius, slant};
+    write_layout(*this, DESIGN_ROW_LAYOUT, row);
+  }
+  void analysis_row(float frequency, float gain_db, float beamwidth_3db, float beamwidth_10db) {
+    const std::array<FieldValue, 4> row = {frequency, gain_db, beamwidth_3db, beamwidth_10db};
+    write_layout(*this, ANALYSIS_ROW_LAYOUT, row);
+  }
+
+private:
   void write_record(std::string_view record) override {
-    {
-      ActiveRoutine routine(session_.trace(), "write_layout (report file)");
-      session_.report().write_record(record);
-    }
-    ActiveRoutine routine(session_.trace(), "write_layout (console)");
+    step_.begin("write_layout (report file)");
+    session_.report().write_record(record);
+    step_.begin("write_layout (console)");
     session_.console().write_record(record);
   }
   // The row layouts hold no prompt.
   void write_open_prompt(std::string_view record) override { write_record(record); }
 
-private:
   Session& session_;
+  ActiveStep& step_;
 };
 
 class Dialogue {
@@ -64,10 +74,6 @@ private:
   bool ask_horn();
   bool ask_frequency_sweep();
   void analysis_table();
-
-  // The rows of the two tables, in the display unit.
-  void design_row(float phase_deviation, float radius, float slant);
-  void analysis_row(float frequency, float gain_db, float beamwidth_3db, float beamwidth_10db);
 
   void show(Layout layout, std::span<const FieldValue> values = {});
   void file(Layout layout, std::span<const FieldValue> values = {});
@@ -89,18 +95,6 @@ void Dialogue::show(Layout layout, std::span<const FieldValue> values) {
 void Dialogue::file(Layout layout, std::span<const FieldValue> values) {
   ActiveRoutine routine(session_.trace(), "write_layout (report file)");
   write_layout(session_.report(), layout, values);
-}
-
-void Dialogue::design_row(float phase_deviation, float radius, float slant) {
-  const std::array<FieldValue, 3> row = {phase_deviation, radius, slant};
-  ReportThenConsole both(session_);
-  write_layout(both, DESIGN_ROW_LAYOUT, row);
-}
-
-void Dialogue::analysis_row(float frequency, float gain_db, float beamwidth_3db, float beamwidth_10db) {
-  const std::array<FieldValue, 4> row = {frequency, gain_db, beamwidth_3db, beamwidth_10db};
-  ReportThenConsole both(session_);
-  write_layout(both, ANALYSIS_ROW_LAYOUT, row);
 }
 
 void Dialogue::ask(std::int32_t& integer) {
@@ -185,16 +179,16 @@ void Dialogue::design_table() {
   file(DESIGN_REPORT_HEADER_LAYOUT, heading);
   show(DESIGN_CONSOLE_HEADER_LAYOUT);
   const float factor = UNIT_FACTOR[unit()];
+  ActiveStep step(session_.trace(), "HCCGN");
+  TableRows rows(session_, step);
   for (std::int64_t i = 1; i <= state_.point_count; ++i) {
     state_.point_index = static_cast<std::int32_t>(i);
     state_.phase_deviation = sweep_value(i, state_.phase_start, state_.phase_step);
-    {
-      ActiveRoutine call(session_.trace(), "HCCGN");
-      HCCGN(state_.design_frequency, state_.design_gain, state_.phase_deviation, state_.design_radius,
-            state_.slant_length);
-    }
-    design_row(state_.phase_deviation, to_f32(wide(state_.design_radius) * wide(factor)),
-               to_f32(wide(state_.slant_length) * wide(factor)));
+    step.begin("HCCGN");
+    HCCGN(state_.design_frequency, state_.design_gain, state_.phase_deviation, state_.design_radius,
+          state_.slant_length);
+    rows.design_row(state_.phase_deviation, to_f32(wide(state_.design_radius) * wide(factor)),
+                    to_f32(wide(state_.slant_length) * wide(factor)));
   }
 }
 
@@ -222,24 +216,19 @@ void Dialogue::analysis_table() {
   const std::array<FieldValue, 3> heading = {state_.aperture_radius, UNIT_LABEL[unit()], state_.slant_radius};
   file(ANALYSIS_HEADER_LAYOUT, heading);
   show(ANALYSIS_HEADER_LAYOUT, heading);
+  ActiveStep step(session_.trace(), "CCHGN");
+  TableRows rows(session_, step);
   for (std::int64_t i = 1; i <= state_.point_count; ++i) {
     state_.point_index = static_cast<std::int32_t>(i);
     state_.frequency = sweep_value(i, state_.freq_start, state_.freq_step);
-    float ratio = 0.0f;
-    {
-      ActiveRoutine call(session_.trace(), "CCHGN");
-      ratio = CCHGN(state_.frequency, state_.radius_inches, state_.slant_inches);
-    }
-    {
-      ActiveRoutine call(session_.trace(), "dB conversion");
-      state_.gain_db = to_f32(dlog(wide(ratio)) * wide(kDbFactor));
-    }
-    {
-      ActiveRoutine call(session_.trace(), "HCNBW");
-      HCNBW(state_.frequency, state_.radius_inches, state_.slant_inches, state_.beamwidth_3db,
-            state_.beamwidth_10db);
-    }
-    analysis_row(state_.frequency, state_.gain_db, state_.beamwidth_3db, state_.beamwidth_10db);
+    step.begin("CCHGN");
+    const float ratio = CCHGN(state_.frequency, state_.radius_inches, state_.slant_inches);
+    step.begin("dB conversion");
+    state_.gain_db = to_f32(dlog(wide(ratio)) * wide(kDbFactor));
+    step.begin("HCNBW");
+    HCNBW(state_.frequency, state_.radius_inches, state_.slant_inches, state_.beamwidth_3db,
+          state_.beamwidth_10db);
+    rows.analysis_row(state_.frequency, state_.gain_db, state_.beamwidth_3db, state_.beamwidth_10db);
   }
 }
 

@@ -1,6 +1,7 @@
 // One run of the dialogue: its channels, the routines active in it, and how it ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -21,6 +22,8 @@ class RoutineTrace {
 public:
   void enter(std::string_view name) { frames_.push_back(name); }
   void leave() noexcept { frames_.pop_back(); }
+  // Gives the frame at `depth` (0 is the outermost) another name.
+  void rename(std::size_t depth, std::string_view name) noexcept { frames_[depth] = name; }
   [[nodiscard]] const std::vector<std::string_view>& frames() const noexcept { return frames_; }
 
 private:
@@ -42,6 +45,21 @@ public:
 private:
   RoutineTrace& trace_;
   int exceptions_;
+};
+
+// One frame for the steps of a loop body, entered once for the whole loop: each step names the
+// frame as it begins, which is a store, where an ActiveRoutine per step would enter and leave the
+// trace on every pass. A failure in a step leaves the frame listed under that step's name.
+class ActiveStep {
+public:
+  ActiveStep(RoutineTrace& trace, std::string_view first_step)
+      : trace_(trace), depth_(trace.frames().size()), frame_(trace, first_step) {}
+  void begin(std::string_view name) noexcept { trace_.rename(depth_, name); }
+
+private:
+  RoutineTrace& trace_;
+  std::size_t depth_;
+  ActiveRoutine frame_;
 };
 
 // The process's side of a run: the console's descriptors, the standard error stream, the first

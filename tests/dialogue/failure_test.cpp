@@ -448,6 +448,19 @@ TEST(MathErrors, InTheMiddleOfATableKeepTheRowsBefore) {
   EXPECT_EQ(report.find("         10.000"), std::string::npos);
 }
 
+// A table's loop keeps one frame in the trace and names it after the step that runs: a failure
+// lists the step it happened in, below the function that failed.
+TEST(MathErrors, ListTheStepOfTheTableTheyHappenIn) {
+  ScratchDir dir;
+  const std::string tail = "  analysis table\r\n  zavolt dialogue\r\n";
+  const ChildRun log_run = testing::run_in_child(dir, "r.txt\n2\n10 20\n1 0 1\n3 15\n10 -10 -10\n");
+  EXPECT_TRUE(log_run.err.ends_with("Active routines, innermost first:\r\n  log\r\n  dB conversion\r\n" + tail))
+      << log_run.err;
+  const ChildRun sqrt_run = testing::run_in_child(dir, "r.txt\n2\n10 20\n1 0 1\n0.5 15\n20 10 -5\n");
+  EXPECT_TRUE(sqrt_run.err.ends_with("Active routines, innermost first:\r\n  sqrt\r\n  HCNBW\r\n" + tail))
+      << sqrt_run.err;
+}
+
 TEST(NormalEnd, ATypedNameIsCutToSeventyCharacters) {
   ScratchDir dir;
   const std::string name(80, 'a');
