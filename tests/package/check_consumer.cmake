@@ -2,7 +2,10 @@
 # small consumer against it with find_package(zavolt CONFIG REQUIRED). The runtime component must
 # not be needed for that, and must stay out of it.
 # Usage: cmake -DBUILD=<build dir> -DCONSUMER=<consumer source> -DSCRATCH=<scratch folder>
-#              -DGENERATOR=<generator> -DCXX=<compiler> -P check_consumer.cmake
+#              -DGENERATOR=<generator> -DCXX=<compiler> [-DCXX_FLAGS=<flags> -DLINKER_FLAGS=<flags>]
+#              -P check_consumer.cmake
+# The consumer is built with the build's own compiler and linker flags: a library built with the
+# sanitizers needs their run-time libraries in the program that links it.
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE "${SCRATCH}")
@@ -33,6 +36,7 @@ endforeach()
 
 execute_process(COMMAND ${CMAKE_COMMAND} -S "${CONSUMER}" -B "${SCRATCH}/build" -G "${GENERATOR}"
                         -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
+                        "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}"
                 RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
 if(failed)
   message(FATAL_ERROR "the consumer did not configure:\n${said}")
