@@ -52,17 +52,22 @@ def rule(lo, hi, pieces):
     return out
 
 # (A = a/lambda, S, spherical): the corners of the accuracy domain (1 <= A <= 15, S <= 1.2,
-# a/L = 2 S / A <= 0.7 under the spherical phase) and the benchmark horn. At A = 15 only S = 0,
-# where Lommel's closed form makes the references cheap; the phase error's largest corner is A = 8.
+# a/L = 2 S / A <= 0.7 under the spherical phase) and the benchmark horn. At A = 15 the largest
+# phase error under both phases and a middling one; at A = 3.43, S = 1.2 the spherical phase's
+# a/L = 0.7 corner.
 CASES = [
     (1, 0, False),
     (1, 0.35, True),
     (1, 1.2, False),
     (1, 0.5, False),
     (3.5, 1.2, True),
+    (mp.mpf('3.43'), 1.2, True),
     (5, 1.2, True),
     (8, 1.2, True),
     (15, 0, True),
+    (15, 1.2, True),
+    (15, 1.2, False),
+    (15, 0.5, True),
     (mp.mpf('74.349') / (mp.mpf(299792458) / mp.mpf(10) ** 10 * 1000), 0.5, True),
 ]
 LEVELS = [0.5, 3, 10, 30]
