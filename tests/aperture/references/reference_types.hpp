@@ -7,8 +7,9 @@ namespace zavolt::aperture::references {
 
 // A beamwidth whose level is not reached within 90 degrees.
 inline constexpr double kNotReached = -1.0;
-// A phase centre the reference did not compute: the field comes within 40 dB of a zero inside the
-// edge, where the phase is ill-conditioned.
+// A phase centre the reference did not compute: inside the edge the field has a zero, or a null
+// deeper than 54 dB (too near the 60 dB at which the model calls the phase centre undefined), or,
+// with no phase error, comes within 40 dB of zero.
 inline constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
 
 struct DirectivityReference {
@@ -35,7 +36,9 @@ struct FeedReference {
   double spillover;
   double taper;
   double phase_centre_lambda;  // kUnchecked
-  bool zero_inside;            // a sign change of the (real) field inside the edge
+  // Inside the edge, a sign change of a real field or a null deeper than 66 dB: the model must call
+  // the phase centre undefined.
+  bool zero_inside;
 };
 
 }  // namespace zavolt::aperture::references
