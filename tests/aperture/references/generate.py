@@ -247,10 +247,10 @@ def feed(horn, total, edge_deg):
                     depth = min(depth, value)
         zero = depth < NULL_FLAGGED
     breaks = sorted(breaks) + [te]
+    within = lambda f: mp.fsum(horn.quad(f, breaks[i], breaks[i + 1]) for i in range(len(breaks) - 1))
     power = lambda t: abs(horn.field(t)) ** 2 * mp.sin(t)
-    inside = sum(horn.quad(power, breaks[i], breaks[i + 1]) for i in range(len(breaks) - 1))
-    moment = sum(horn.quad(lambda t: abs(horn.field(t)) * mp.tan(t / 2), breaks[i], breaks[i + 1])
-                 for i in range(len(breaks) - 1))
+    inside = within(power)
+    moment = within(lambda t: abs(horn.field(t)) * mp.tan(t / 2))
     spill = inside / total
     eff = 2 / mp.tan(te / 2) ** 2 * moment ** 2 / inside
     centre = None
@@ -268,7 +268,8 @@ def feed(horn, total, edge_deg):
             turn = mp.arg(horn.field(t)) - ref
             return ref + turn - 2 * mp.pi * mp.nint(turn / (2 * mp.pi))
 
-        m = [horn.quad(lambda t, f=f: power(t) * f(t), 0, te) for f in (
+        # psi turns fast across a null: the same pieces as the |E| integrals.
+        m = [within(lambda t, f=f: power(t) * f(t)) for f in (
             lambda t: 1, lambda t: mp.cos(t), lambda t: mp.cos(t) ** 2, psi, lambda t: psi(t) * mp.cos(t))]
         slope = (m[0] * m[4] - m[1] * m[3]) / (m[0] * m[2] - m[1] ** 2)
         centre = -slope / (2 * mp.pi)
