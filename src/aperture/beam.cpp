@@ -110,15 +110,20 @@ FeedMetrics Model::feed_metrics(double edge_angle) const {
   m.validity = geometry_.validity;
   m.edge_taper_db = -20.0 * std::log10(std::abs(relative_field(edge_angle)));
 
-  // Zeros of the field within the edge: sign changes of a real field (no phase error), and nulls
-  // deeper than kZeroLevel of any field. The |E| integral is split at the former, where it has a kink.
+  // The |E| integral is split where |E| has a kink or nearly one: at the sign changes of a real
+  // field (no phase error), and at every minimum of |E| of a complex one, whose null is the sharper
+  // the smaller the phase error (a 20-point panel across it misses the taper efficiency by up to
+  // 6e-4 as S tends to 0). One sample beyond the edge finds a minimum just inside it. A null deeper
+  // than kZeroLevel counts as a zero of the field.
   const bool real_field = std::isinf(horn_.slant);
-  const std::vector<double> angles = scan_angles(ka_, edge_angle);
+  std::vector<double> angles = scan_angles(ka_, edge_angle);
+  angles.push_back(edge_angle + scan_step(ka_));
   std::vector<std::complex<double>> fields(angles.size());
   for (std::size_t j = 0; j < angles.size(); ++j) fields[j] = relative_field(angles[j]);
+  const auto power = [this](double theta) { return std::norm(relative_field(theta)); };
   std::vector<double> breaks = {0.0};
   bool zero = false;
-  for (std::size_t j = 1; j < angles.size(); ++j) {
+  for (std::size_t j = 1; j + 1 < angles.size(); ++j) {
     if (real_field && std::signbit(fields[j].real()) != std::signbit(fields[j - 1].real())) {
       const auto real_part = [this](double theta) { return relative_field(theta).real(); };
       breaks.push_back(
@@ -126,13 +131,15 @@ FeedMetrics Model::feed_metrics(double edge_angle) const {
       zero = true;
       continue;
     }
-    const bool dip = j + 1 < angles.size() && std::abs(fields[j]) <= std::abs(fields[j - 1]) &&
-                     std::abs(fields[j]) <= std::abs(fields[j + 1]);
-    if (dip && !zero) {
-      const auto power = [this](double theta) { return std::norm(relative_field(theta)); };
-      zero = detail::minimum_between(power, angles[j - 1], angles[j + 1]).value < kZeroLevel * kZeroLevel;
-    }
+    const bool dip = std::abs(fields[j]) <= std::abs(fields[j - 1]) && std::abs(fields[j]) <= std::abs(fields[j + 1]);
+    if (!dip || (real_field && zero)) continue;
+    const detail::Minimum minimum = detail::minimum_between(power, angles[j - 1], angles[j + 1]);
+    if (!(minimum.x < edge_angle)) continue;
+    zero = zero || minimum.value < kZeroLevel * kZeroLevel;
+    if (!real_field) breaks.push_back(minimum.x);
   }
+  // Minima of neighbouring dips may come out of order.
+  std::sort(breaks.begin(), breaks.end());
   breaks.push_back(edge_angle);
 
   detail::Rule inside;

@@ -96,6 +96,23 @@ TEST(ApertureClosedForm, ApertureEfficiencyIsFourOverPSquared) {
   }
 }
 
+// As S tends to 0 the nulls of the pattern close into zeros, and the feed metrics tend to those of
+// the real Lommel field. A tiny S puts a near-kink of |E| at each null, which the efficiencies must
+// integrate as well as the real field's sign changes (inside a panel they cost up to 6e-4).
+TEST(ApertureClosedForm, FeedMetricsTendToTheRealFieldsAsSTendsToZero) {
+  for (const double a : {3.0, 15.0}) {
+    const Model real_field = horn_without_phase_error(a);
+    const Model nearly_real({a, a * a / (2.0 * 1e-9), Phase::quadratic}, kSpeedOfLight);
+    for (double edge_deg = 5.0; edge_deg <= 85.0; edge_deg += 2.0) {
+      const FeedMetrics expected = real_field.feed_metrics(edge_deg * kDegree);
+      const FeedMetrics f = nearly_real.feed_metrics(edge_deg * kDegree);
+      EXPECT_NEAR(f.taper_efficiency, expected.taper_efficiency, 1e-7) << "a/lambda " << a << ", edge " << edge_deg;
+      EXPECT_NEAR(f.spillover_efficiency, expected.spillover_efficiency, 1e-7) << "a/lambda " << a << ", edge " << edge_deg;
+      EXPECT_EQ(f.phase_centre_undefined, expected.phase_centre_undefined) << "a/lambda " << a << ", edge " << edge_deg;
+    }
+  }
+}
+
 // At a fixed S the two phases differ by terms in (a/L)^2: three times shorter a/L, about nine
 // times closer.
 TEST(ApertureClosedForm, SphericalTendsToQuadratic) {
