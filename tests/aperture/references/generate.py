@@ -3,14 +3,16 @@
 
 Run once with Debian's python3-mpmath (/usr/bin/python3 tests/aperture/references/generate.py);
 it writes tests/aperture/references/mpmath_references.hpp, which the tests include. The tests never
-run this script. It takes about ten seconds on two cores.
+run this script. It takes under a minute on two cores.
 
 Everything is in wavelengths: a = A lambda, L = A^2 / (2 S) lambda, and the phase centre in
 wavelengths. The integrals are 24-point Gauss-Legendre rules (mpmath's nodes at 20 digits) on
 pieces far narrower than the library's panels: in x, one piece per 3 radians of the integrand's
 oscillation; in theta, one per 1.5 in u = k a sin(theta). With no phase error the aperture
-integral is Lommel's closed form instead. The roots are mpmath's bracketing solver. Nothing here
-shares code or node choices with the library.
+integral is Lommel's closed form instead. The integrals in theta are split at the zeros of a real
+field and the minima of a complex one, where |E| has a kink or nearly one. The roots are mpmath's
+bracketing solver, the minima a golden-section search. Nothing here shares code or node choices
+with the library.
 
 The aperture rule is summed through J0's power series: sum_i c_i J0(u x_i) is
 sum_k (-1)^k (u/2)^(2k) / (k!)^2 M_k with the moments M_k = sum_i c_i x_i^(2k), in fixed point with
@@ -20,7 +22,19 @@ each horn checks the series against the plain sum with mpmath's J0 before it is 
 
 Convergence: `generate.py --refine 2` recomputes every case with twice the pieces in x and in theta,
 writes nothing, and prints per quantity the largest difference from the checked-in values and, at
-20 digits, from the unrefined rules.
+20 digits, from the unrefined rules. With the pieces doubled (and with them quadrupled alike):
+
+    quantity        vs checked-in  vs unrefined   where the latter is largest (a/lambda, S, ...)
+    directivity     4.9e-14 dB     1.0e-18 dB     8, 1.2, spherical
+    beamwidth       4.9e-13 deg    1.1e-18 deg    5, 1.2, spherical, 30 dB
+    edge taper      4.9e-14 dB     2.0e-16 dB     15, 1.2, spherical, 85 deg
+    spillover       5.0e-16        9.3e-21        3.5, 1.2, spherical, 30 deg
+    taper eff.      3.6e-11        3.6e-11        15, 0.01, quadratic, 30 deg
+    phase centre    5.7e-12 lambda 5.8e-12 lambda 15, 0.01, quadratic, 5 deg
+
+against tolerances of 1e-3 dB, 1e-2 degree, 1e-4 and 1e-3 lambda; the differences from the
+checked-in values are mostly their rounding to 15 digits. The slowest to converge are the integrals
+across the nearly closed nulls of a small S.
 """
 import argparse
 import math
