@@ -373,58 +373,39 @@ TEST(ReadFailures, ARefusedReadIsErrorThirtyNine) {
 // The program's start-up fills closed standard descriptors with /dev/null, read-only.
 TEST(ClosedStandardDescriptors, TheReportNeverTakesTheNumberOfStandardError) {
   ScratchDir dir;
-  testing::CapturedFd in("r.txt\n2\n10 20\nabc\n");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+  ChildOptions options;
+  options.before_run = [] {
     ::close(2);
     occupy_closed_standard_descriptors();
-    ProgramStreams streams;
-    streams.input = in.fd();
-    streams.output = ::open("/dev/null", O_WRONLY);
-    ::_exit(run_program(streams));  // the failure's message goes to descriptor 2
-  }
-  int wait_status = 0;
-  ::waitpid(pid, &wait_status, 0);
-  ASSERT_TRUE(WIFEXITED(wait_status));
-  EXPECT_EQ(WEXITSTATUS(wait_status), 59);
+  };
+  options.error_fd = 2;  // the failure's message goes there
+  const ChildRun run = testing::run_in_child(dir, "r.txt\n2\n10 20\nabc\n", options);
+  EXPECT_EQ(run.status, 59);
   EXPECT_EQ(read_file(dir / "r.txt"), kHeader);
 }
 
 TEST(ClosedStandardDescriptors, AClosedInputStillEndsAndAClosedOutputStillRefuses) {
   ScratchDir dir;
-  testing::CapturedFd err;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
-    ::close(0);
+  ChildOptions closed_output;
+  closed_output.before_run = [] {
     ::close(1);
     occupy_closed_standard_descriptors();
-    ProgramStreams streams;
-    streams.error = err.fd();
-    ::_exit(run_program(streams));
-  }
-  int wait_status = 0;
-  ::waitpid(pid, &wait_status, 0);
-  ASSERT_TRUE(WIFEXITED(wait_status));
-  EXPECT_EQ(WEXITSTATUS(wait_status), 38);  // the title is the first thing the run does
-  EXPECT_EQ(message_lines(err.contents()),
+  };
+  closed_output.output_fd = 1;
+  const ChildRun no_output = testing::run_in_child(dir, "r.txt\n0\n", closed_output);
+  EXPECT_EQ(no_output.status, 38);  // the title is the first thing the run does
+  EXPECT_EQ(message_lines(no_output.err),
             "vokrel: Bad file descriptor\r\n" + severe(38, "error during write, unit 6, file CONOUT$"));
 
-  testing::CapturedFd input_err;
-  const pid_t reader = ::fork();
-  if (reader == 0) {
+  ChildOptions closed_input;
+  closed_input.before_run = [] {
     ::close(0);
     occupy_closed_standard_descriptors();
-    ProgramStreams streams;
-    streams.output = ::open("/dev/null", O_WRONLY);
-    streams.error = input_err.fd();
-    ::_exit(run_program(streams));
-  }
-  ::waitpid(reader, &wait_status, 0);
-  ASSERT_TRUE(WIFEXITED(wait_status));
-  EXPECT_EQ(WEXITSTATUS(wait_status), 24);
-  EXPECT_EQ(message_lines(input_err.contents()), console_input_error(24, "end-of-file during read"));
+  };
+  closed_input.input_fd = 0;
+  const ChildRun no_input = testing::run_in_child(dir, "", closed_input);
+  EXPECT_EQ(no_input.status, 24);
+  EXPECT_EQ(message_lines(no_input.err), console_input_error(24, "end-of-file during read"));
 }
 
 // A math error in the middle of a table: the rows before it are in the report file and on the

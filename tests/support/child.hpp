@@ -24,6 +24,7 @@ struct ChildOptions {
   std::optional<std::string> argument;
   int output_fd = -1;                    // stdout of the run; a capture when -1
   int input_fd = -1;                     // stdin of the run; the answers when -1
+  int error_fd = -1;                     // stderr of the run; a capture when -1
   std::function<void()> before_run = {};  // in the child, after the chdir
   SystemCalls* calls = nullptr;           // the platform's when null
 };
@@ -40,7 +41,7 @@ inline ChildRun run_in_child(const ScratchDir& dir, std::string_view input, cons
     ProgramStreams streams;
     streams.input = options.input_fd >= 0 ? options.input_fd : in.fd();
     streams.output = options.output_fd >= 0 ? options.output_fd : out.fd();
-    streams.error = err.fd();
+    streams.error = options.error_fd >= 0 ? options.error_fd : err.fd();
     streams.argument = options.argument;
     if (options.calls != nullptr) streams.calls = options.calls;
     ::_exit(run_program(streams));
