@@ -59,11 +59,15 @@ float full_width(float q, float power_level) {
   return to_f32(datan(dsqrt(1.0 - wide(y) * wide(y)) / wide(y)) * wide(kDegreesOfFourRadians));
 }
 
+float phase_deviation_at(float wavelength, float radius, float slant) {
+  return to_f32((wide(radius) * wide(radius)) / ((wide(slant) * 2.0) * wide(wavelength)));
+}
+
 // The working values up to the sines of the two angles, which decide whether each width exists.
 HcnbwDetail sines_of_angles(float frequency_ghz, float radius, float slant) {
   HcnbwDetail d{};
   d.wavelength = wavelength_inches(frequency_ghz);
-  d.s = to_f32((wide(radius) * wide(radius)) / ((wide(slant) * 2.0) * wide(d.wavelength)));
+  d.s = phase_deviation_at(d.wavelength, radius, slant);
   d.bracket = bracket_index(d.s);
   for (std::int32_t i = 1; i <= kPoints; ++i) {
     d.abscissae[static_cast<std::size_t>(i - 1)] = to_f32(static_cast<double>(d.bracket + i - 2) * wide(kTableStep));
@@ -95,6 +99,10 @@ void HCNBW(float frequency_ghz, float radius, float slant, float& beamwidth_3db,
   const HcnbwDetail d = hcnbw_detail(frequency_ghz, radius, slant);
   beamwidth_3db = d.beamwidth_3db;
   beamwidth_10db = d.beamwidth_10db;
+}
+
+float hcnbw_phase_deviation(float frequency_ghz, float radius, float slant) {
+  return phase_deviation_at(wavelength_inches(frequency_ghz), radius, slant);
 }
 
 HcnbwWidths hcnbw_widths(float frequency_ghz, float radius, float slant) {

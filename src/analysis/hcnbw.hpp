@@ -42,6 +42,10 @@ struct HcnbwDetail {
 // The beamwidths routine: full 3 dB and 10 dB widths in degrees.
 void HCNBW(float frequency_ghz, float radius, float slant, float& beamwidth_3db, float& beamwidth_10db);
 
+// S = a^2 / ((L * 2) * lambda) with lambda = 11.80285 / f, each stored: the phase deviation at
+// which the beamwidths read their tables.
+[[nodiscard]] float hcnbw_phase_deviation(float frequency_ghz, float radius, float slant);
+
 // Both widths as HCNBW computes them, bit for bit, except that a width whose sine of angle exceeds
 // 1 is empty instead of raising the sqrt DOMAIN MathError; the other width is still computed.
 struct HcnbwWidths {

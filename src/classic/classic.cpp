@@ -8,7 +8,7 @@
 #include "design/hccgn.hpp"
 #include "numeric/elementary.hpp"
 #include "numeric/fp.hpp"
-#include "numeric/wavelength.hpp"
+#include "numeric/sweep.hpp"
 
 namespace zavolt::classic {
 
@@ -61,8 +61,7 @@ Beamwidths beamwidths(float frequency_ghz, float radius, float slant) {
 
 float phase_deviation(float frequency_ghz, float radius, float slant) {
   require_horn(frequency_ghz, radius, slant);
-  const float wavelength = wavelength_inches(frequency_ghz);
-  return to_f32((wide(radius) * wide(radius)) / ((wide(slant) * 2.0) * wide(wavelength)));
+  return hcnbw_phase_deviation(frequency_ghz, radius, slant);
 }
 
 float inches_from_centimetres(float centimetres) noexcept {
@@ -71,8 +70,6 @@ float inches_from_centimetres(float centimetres) noexcept {
 
 float centimetres_from_inches(float inches) noexcept { return to_f32(wide(inches) * wide(kCentimetresPerInch)); }
 
-float sweep_point(std::int64_t index, float start, float step) noexcept {
-  return to_f32(static_cast<double>(index - 1) * wide(step) + wide(start));
-}
+float sweep_point(std::int64_t index, float start, float step) noexcept { return sweep_value(index, start, step); }
 
 }  // namespace zavolt::classic

@@ -22,11 +22,8 @@ namespace zavolt {
 
 namespace {
 
-// 1.4: a last point up to 0.4 step beyond stop still counts.
-constexpr float kSweepMargin = 1.4f;
 // 4.34294, not 10 / ln 10 = 4.3429448: the gains are defined with it.
 constexpr float kDbFactor = 4.34294f;
-constexpr double kTwoTo31 = 2147483648.0;
 
 static_assert(FILE_NAME_LAYOUT[0].width == static_cast<int>(kNameFieldWidth));
 
@@ -233,17 +230,6 @@ void Dialogue::analysis_table() {
 }
 
 }  // namespace
-
-std::int32_t sweep_count(float start, float stop, float step) {
-  const double count = (wide(stop) - wide(start)) / wide(step) + wide(kSweepMargin);
-  // Truncation lands in 32 bits exactly for counts strictly between -2^31 - 1 and 2^31.
-  if (!(count > -kTwoTo31 - 1.0 && count < kTwoTo31)) return 0;  // NaN or beyond 32 bits
-  return static_cast<std::int32_t>(count);
-}
-
-float sweep_value(std::int64_t index, float start, float step) {
-  return to_f32(static_cast<double>(index - 1) * wide(step) + wide(start));
-}
 
 void run_dialogue(Session& session) {
   ActiveRoutine routine(session.trace(), "zavolt dialogue");

@@ -4,15 +4,9 @@
 #include <cstdint>
 
 #include "dialogue/session.hpp"
+#include "numeric/sweep.hpp"
 
 namespace zavolt {
-
-// Number of points of a sweep: (stop - start) / step + 1.4 in double, truncated. A count that is
-// NaN or outside the 32-bit signed range gives no points.
-[[nodiscard]] std::int32_t sweep_count(float start, float stop, float step);
-
-// Point `index` (one-based) of a sweep: (index - 1) * step + start, computed afresh, stored.
-[[nodiscard]] float sweep_value(std::int64_t index, float start, float step);
 
 // The title, the report file, the unit, then the four nested question loops: frequency and gain
 // (a zero frequency ends the run), phase deviation sweep (a zero step goes back) with its design
