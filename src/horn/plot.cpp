@@ -1,0 +1,231 @@
+#include "horn/plot.hpp"
+
+#include <plstream.h>
+#include <stdio.h>  // open_memstream
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <cstdlib>
+#include <fmt/format.h>
+#include <memory>
+#include <stdexcept>
+
+namespace zavolt::horn {
+
+namespace {
+
+// Colour map 0: the background, the axes and text, then the curves' colours in turn.
+constexpr std::array<PLINT, 10> kRed = {255, 0, 31, 214, 44, 148, 255, 23, 140, 127};
+constexpr std::array<PLINT, 10> kGreen = {255, 0, 119, 39, 160, 103, 127, 190, 86, 127};
+constexpr std::array<PLINT, 10> kBlue = {255, 0, 180, 40, 44, 189, 14, 207, 75, 127};
+constexpr PLINT kInk = 1;
+constexpr PLINT kFirstCurveColour = 2;
+constexpr PLINT kCurveColours = static_cast<PLINT>(kRed.size()) - kFirstCurveColour;
+constexpr PLINT kGrey = 9;
+
+constexpr PLINT kSolid = 1;
+constexpr PLINT kShortDashes = 2;
+constexpr PLINT kLongDashes = 3;
+
+// Markers on the points when there are few enough to see them.
+constexpr std::size_t kMostMarkedPoints = 25;
+constexpr PLINT kDotMarker = 17;
+
+// The pattern's floor: far sidelobes and nulls say nothing more below it.
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kDeepestFloorDb = -60.0;
+
+PLINT curve_colour(std::size_t i) {
+  return kFirstCurveColour + static_cast<PLINT>(i % static_cast<std::size_t>(kCurveColours));
+}
+
+// A PLplot stream writing SVG into memory. PLplot closes the FILE itself when the stream ends, so
+// the text is complete once the stream is gone; svg() ends it and hands the text over.
+class SvgPage {
+public:
+  SvgPage() {
+    file_ = ::open_memstream(&buffer_, &length_);
+    if (file_ == nullptr) throw std::bad_alloc();
+    stream_ = std::make_unique<plstream>();
+    stream_->sdev("svg");
+    stream_->sfile(file_);
+    stream_->spage(0.0, 0.0, kPlotWidth, kPlotHeight, 0, 0);
+    stream_->scmap0(kRed.data(), kGreen.data(), kBlue.data(), static_cast<PLINT>(kRed.size()));
+    stream_->init();
+    stream_->adv(0);
+    stream_->col0(kInk);
+  }
+  SvgPage(const SvgPage&) = delete;
+  SvgPage& operator=(const SvgPage&) = delete;
+  ~SvgPage() {
+    stream_.reset();
+    std::free(buffer_);
+  }
+
+  plstream& operator*() { return *stream_; }
+  plstream* operator->() { return stream_.get(); }
+
+  std::string svg() {
+    stream_.reset();  // plend: the driver writes the closing tags and closes the FILE
+    return std::string(buffer_, length_);
+  }
+
+private:
+  char* buffer_ = nullptr;
+  std::size_t length_ = 0;
+  FILE* file_ = nullptr;
+  std::unique_ptr<plstream> stream_;
+};
+
+struct Bounds {
+  double low = kInfinity;
+  double high = -kInfinity;
+  void take(double v) {
+    if (!std::isfinite(v)) return;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  // A range that can be drawn: padded around a single value, and around none at all.
+  [[nodiscard]] std::pair<double, double> padded(double margin, double least_span) const {
+    if (!(low <= high)) return {0.0, 1.0};
+    const double span = std::max(high - low, least_span);
+    const double middle = (low + high) / 2.0;
+    return {middle - span / 2.0 - margin * span, middle + span / 2.0 + margin * span};
+  }
+};
+
+// Draws the curve in pieces between its gaps, with markers when it is short.
+void draw_curve(plstream& pls, const Curve& curve, PLINT colour, double floor_value) {
+  pls.col0(colour);
+  pls.lsty(kSolid);
+  std::vector<PLFLT> xs;
+  std::vector<PLFLT> ys;
+  const auto flush = [&] {
+    if (xs.size() >= 2) pls.line(static_cast<PLINT>(xs.size()), xs.data(), ys.data());
+    if (xs.size() == 1 || (!xs.empty() && curve.x.size() <= kMostMarkedPoints)) {
+      pls.poin(static_cast<PLINT>(xs.size()), xs.data(), ys.data(), kDotMarker);
+    }
+    xs.clear();
+    ys.clear();
+  };
+  for (std::size_t i = 0; i < curve.x.size(); ++i) {
+    const double y = curve.y[i];
+    if (std::isnan(y) || y == kInfinity) {
+      flush();
+      continue;
+    }
+    xs.push_back(curve.x[i]);
+    ys.push_back(std::isfinite(y) ? y : floor_value);
+  }
+  flush();
+  pls.col0(kInk);
+}
+
+// Inside the frame's top right corner, or outside it on the right, halfway up.
+void draw_legend(plstream& pls, const std::vector<Curve>& curves, bool outside) {
+  const auto n = static_cast<PLINT>(curves.size());
+  std::vector<PLINT> options(curves.size(), PL_LEGEND_LINE);
+  std::vector<PLINT> colours;
+  std::vector<const char*> texts;
+  for (std::size_t i = 0; i < curves.size(); ++i) {
+    colours.push_back(curve_colour(i));
+    texts.push_back(curves[i].label.c_str());
+  }
+  const std::vector<PLINT> styles(curves.size(), kSolid);
+  const std::vector<PLFLT> widths(curves.size(), 1.0);
+  PLFLT width = 0.0;
+  PLFLT height = 0.0;
+  const PLINT position =
+      outside ? PL_POSITION_RIGHT | PL_POSITION_OUTSIDE : PL_POSITION_TOP | PL_POSITION_RIGHT | PL_POSITION_INSIDE;
+  pls.legend(&width, &height, PL_LEGEND_BACKGROUND | PL_LEGEND_BOUNDING_BOX, position, 0.02, 0.02, 0.05, 0, kInk,
+             kSolid, 0, 0, n,
+             options.data(), 1.0, 0.7, 2.0, 0.0, colours.data(), texts.data(), nullptr, nullptr, nullptr, nullptr,
+             colours.data(), styles.data(), widths.data(), nullptr, nullptr, nullptr, nullptr);
+}
+
+void frame(plstream& pls, double x0, double x1, double y0, double y1, const char* x_label, const char* y_label,
+           const std::string& title) {
+  pls.col0(kInk);
+  pls.lsty(kSolid);
+  pls.wind(x0, x1, y0, y1);
+  pls.col0(kGrey);
+  pls.box("g", 0.0, 0, "g", 0.0, 0);
+  pls.col0(kInk);
+  pls.box("bcnst", 0.0, 0, "bcnstv", 0.0, 0);
+  pls.lab(x_label, y_label, title.c_str());
+}
+
+}  // namespace
+
+std::string analysis_plot_svg(const std::string& title, const Curve& gain, const std::vector<Curve>& beamwidths) {
+  SvgPage page;
+  Bounds frequencies;
+  Bounds gains;
+  Bounds widths;
+  for (std::size_t i = 0; i < gain.x.size(); ++i) {
+    frequencies.take(gain.x[i]);
+    gains.take(gain.y[i]);
+  }
+  for (const Curve& curve : beamwidths) {
+    for (const double y : curve.y) widths.take(y);
+  }
+  const auto [f0, f1] = frequencies.padded(0.0, 1.0);
+  const auto [g0, g1] = gains.padded(0.08, 1.0);
+  widths.take(0.0);
+  const auto [w0, w1] = widths.padded(0.05, 10.0);
+
+  // Room on the right for the levels' legend, outside the frame: the widths fill the panel.
+  page->vpor(0.1, 0.8, 0.58, 0.92);
+  frame(*page, f0, f1, g0, g1, "", "gain (dBi)", title);
+  draw_curve(*page, gain, curve_colour(0), g0);
+
+  page->vpor(0.1, 0.8, 0.1, 0.44);
+  frame(*page, f0, f1, std::max(0.0, w0), w1, "frequency (GHz)", "beamwidth (deg)", "");
+  for (std::size_t i = 0; i < beamwidths.size(); ++i) draw_curve(*page, beamwidths[i], curve_colour(i), w0);
+  if (!beamwidths.empty()) draw_legend(*page, beamwidths, true);
+  return page.svg();
+}
+
+std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>& levels,
+                             std::optional<double> edge_angle_deg) {
+  SvgPage page;
+  Bounds angles;
+  Bounds decibels;
+  for (const Curve& curve : levels) {
+    for (const double x : curve.x) angles.take(x);
+    for (const double y : curve.y) decibels.take(y);
+  }
+  const auto [t0, t1] = angles.padded(0.0, 1.0);
+  const double top = decibels.high > 0.0 ? std::ceil(decibels.high / 5.0) * 5.0 : 0.0;
+  const double floor_db = std::max(kDeepestFloorDb, std::floor(std::min(decibels.low, -20.0) / 10.0) * 10.0);
+  const double below_floor = floor_db - 1.0;  // clipped by the frame, so a null runs off its edge
+
+  page->vpor(0.1, 0.95, 0.1, 0.9);
+  frame(*page, t0, t1, floor_db, top + 1.0, "#gh (deg)", "level (dB)", title);
+
+  // The marks' labels stand just above and just left of their lines (the text is centred on its
+  // reference point), in smaller type.
+  const double x_gap = 0.015 * (t1 - t0);
+  const double y_gap = 0.025 * (top + 1.0 - floor_db);
+  page->col0(kGrey);
+  page->schr(0.0, 0.8);
+  page->lsty(kLongDashes);
+  for (const double mark : {-3.0, -10.0}) {
+    page->join(t0, mark, t1, mark);
+    page->ptex(t0 + x_gap, mark + y_gap, 1.0, 0.0, 0.0, fmt::format("{} dB", mark).c_str());
+  }
+  if (edge_angle_deg && *edge_angle_deg >= t0 && *edge_angle_deg <= t1) {
+    page->lsty(kShortDashes);
+    page->join(*edge_angle_deg, floor_db, *edge_angle_deg, top + 1.0);
+    page->ptex(*edge_angle_deg - x_gap, floor_db + 2.0 * y_gap, 0.0, 1.0, 0.0,
+               fmt::format("edge {:.1f} deg", *edge_angle_deg).c_str());
+  }
+  page->schr(0.0, 1.0);
+  for (std::size_t i = 0; i < levels.size(); ++i) draw_curve(*page, levels[i], curve_colour(i), below_floor);
+  if (!levels.empty()) draw_legend(*page, levels, false);
+  return page.svg();
+}
+
+}  // namespace zavolt::horn

@@ -1,0 +1,31 @@
+// SVG plots of an analysis and of a pattern, drawn with PLplot on a fixed 800 x 600 page.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zavolt::horn {
+
+inline constexpr int kPlotWidth = 800;
+inline constexpr int kPlotHeight = 600;
+
+// One curve; a NaN y leaves a gap (a beamwidth that does not exist at that point).
+struct Curve {
+  std::string label;
+  std::vector<double> x;
+  std::vector<double> y;
+};
+
+// Gain (dBi) against frequency (GHz) in the upper panel, the beamwidths (degrees, one curve per
+// level) in the lower. Returns the SVG document.
+[[nodiscard]] std::string analysis_plot_svg(const std::string& title, const Curve& gain,
+                                            const std::vector<Curve>& beamwidths);
+
+// Level (dB below boresight) against theta (degrees), one curve per frequency, with the -3 dB and
+// -10 dB levels marked, and the reflector's edge angle when there is one. Levels below the
+// plot's floor (nulls are minus infinity) are drawn at the floor's edge.
+[[nodiscard]] std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>& levels,
+                                           std::optional<double> edge_angle_deg);
+
+}  // namespace zavolt::horn
