@@ -2,7 +2,6 @@
 // pixel, into a PNG of the page's 800 x 600 that is not blank and shows the curves in colour.
 #include <png.h>
 
-#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,11 +10,13 @@
 #include <vector>
 
 #include "horn/plot.hpp"
+#include "horn_run.hpp"
 #include "support/scratch.hpp"
 
 namespace zavolt::horn {
 namespace {
 
+using testing::run;
 using zavolt::testing::ScratchDir;
 
 struct Picture {
@@ -62,37 +63,33 @@ void expect_drawn(const Picture& picture) {
   EXPECT_GT(coloured, 500u) << "the curves are drawn in colour";
 }
 
-// A broad beam, its level falling as theta squared, at two frequencies.
-std::vector<Curve> beams() {
-  std::vector<Curve> curves;
-  for (const double narrowing : {1.0, 1.3}) {
-    Curve curve{fmt::format("{} GHz", 10.0 * narrowing), {}, {}};
-    for (double theta = 0.0; theta <= 90.0; theta += 0.5) {
-      curve.x.push_back(theta);
-      curve.y.push_back(-12.0 * narrowing * (theta / 60.0) * (theta / 60.0));
-    }
-    curves.push_back(curve);
-  }
-  return curves;
-}
-
-std::string written(const ScratchDir& dir, const std::string& name, const std::string& svg) {
-  const std::string path = (dir / name).string();
-  zavolt::testing::write_file(path, svg);
-  return path;
-}
-
 TEST(Plots, AnAnalysisRendersAtItsPageSize) {
   const ScratchDir dir;
-  const Curve gain{"gain", {10.0, 11.0, 12.0}, {19.5, 19.9, 20.2}};
-  const std::vector<Curve> widths = {Curve{"3 dB", {10.0, 11.0, 12.0}, {17.0, 16.2, 15.8}},
-                                     Curve{"10 dB", {10.0, 11.0, 12.0}, {36.0, std::numeric_limits<double>::quiet_NaN(), 35.1}}};
-  expect_drawn(rendered(written(dir, "analysis.svg", analysis_plot_svg("analysis", gain, widths))));
+  const std::string svg = (dir / "analysis.svg").string();
+  const testing::HornRun r = run({"analyse", "--radius", "30", "--slant", "80", "--freq", "10.7:12.75:0.25", "--levels",
+                                  "3,10,15", "--plot", svg, "--format", "csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  expect_drawn(rendered(svg));
 }
 
 TEST(Plots, APatternRendersAtItsPageSize) {
   const ScratchDir dir;
-  expect_drawn(rendered(written(dir, "pattern.svg", pattern_plot_svg("pattern", beams(), 64.0))));
+  const std::string svg = (dir / "pattern.svg").string();
+  const testing::HornRun r = run({"pattern", "--radius", "30", "--slant", "80", "--freq", "10.7,12.75",
+                                  "--f-over-d", "0.4", "--plot", svg, "--format", "csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  expect_drawn(rendered(svg));
+}
+
+TEST(Plots, AClassicAnalysisWithAMissingWidthStillDraws) {
+  // a = 0.6 in: the 10 dB width exists only from about 10 GHz up, a gap in its curve below.
+  const ScratchDir dir;
+  const std::string svg = (dir / "classic.svg").string();
+  const testing::HornRun r = run({"analyse", "--model", "classic", "--unit", "in", "--radius", "0.6", "--slant",
+                                  "100", "--freq", "8:14:0.5", "--plot", svg, "--format", "csv", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(",\n"), std::string::npos) << "expected a row without its 10 dB width:\n" << r.out;
+  expect_drawn(rendered(svg));
 }
 
 TEST(Plots, PlplotGapsAndNullsNeverReachTheSvgAsNumbers) {

@@ -1,0 +1,108 @@
+#include "horn/command_support.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "numeric/fp.hpp"
+#include "numeric/wavelength.hpp"
+
+namespace zavolt::horn {
+
+namespace {
+
+constexpr double kMostFlareDeg = 15.0;
+constexpr double kMetresPerInch = 0.0254;
+
+// Decimals that show a micrometre in each unit.
+int length_decimals(Unit unit) {
+  switch (unit) {
+    case Unit::Millimetre: return 3;
+    case Unit::Centimetre: return 4;
+    case Unit::Inch: return 5;
+    case Unit::Metre: return 6;
+  }
+  return 6;
+}
+
+// A length for a message, in the run's unit.
+std::string length_text(double metres, Unit unit) {
+  return fmt::format("{:.{}f} {}", length_from_metres(unit, metres), length_decimals(unit), unit_name(unit));
+}
+
+}  // namespace
+
+double degrees_from_radians(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+Column length_column(const std::string& name, const std::string& heading, Unit unit) {
+  return Column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),
+                length_decimals(unit)};
+}
+
+Input length_input(const std::string& name, const std::string& label, const TypedNumber& length, Unit unit) {
+  return Input{fmt::format("{}_{}", name, unit_name(unit)), label, std::string(unit_name(unit)),
+               ValueSequence::of(length)};
+}
+
+Input number_input(const std::string& key, const std::string& label, const std::string& unit,
+                   const ValueSequence& values) {
+  return Input{key, label, unit, values};
+}
+
+void add_edge_input(ReportHead& head, const std::optional<ReflectorEdge>& edge) {
+  if (!edge) return;
+  if (edge->as_f_over_d) {
+    head.inputs.push_back(number_input("f_over_d", "f/D", "", ValueSequence::of(edge->given)));
+    head.summary.push_back(Summary{"edge half-angle", fmt::format("{:.2f} deg", edge->half_angle_deg())});
+  } else {
+    head.inputs.push_back(number_input("edge_angle_deg", "edge half-angle", "deg", ValueSequence::of(edge->given)));
+  }
+}
+
+void Spread::take(double value) {
+  if (!std::isfinite(value)) return;
+  low_ = any_ ? std::min(low_, value) : value;
+  high_ = any_ ? std::max(high_, value) : value;
+  any_ = true;
+}
+
+std::string Spread::text(int decimals, const std::string& unit) const {
+  const std::string suffix = unit.empty() ? "" : " " + unit;
+  if (!any_) return "-";
+  if (fmt::format("{:.{}f}", low_, decimals) == fmt::format("{:.{}f}", high_, decimals)) {
+    return fmt::format("{:.{}f}{}", low_, decimals, suffix);
+  }
+  return fmt::format("{:.{}f} to {:.{}f}{}", low_, decimals, high_, decimals, suffix);
+}
+
+void warn_validity(Warnings& warnings, const aperture::Validity& validity, double s, double flare_half_angle,
+                   double radius_m, double wavelength_m, Unit unit, const std::string& where) {
+  if (validity.s_outside_0_to_1) {
+    warnings.note("s-outside", fmt::format("S = {:.4f} {} lies outside 0 to 1", s, where));
+  }
+  if (validity.flare_above_15_degrees) {
+    warnings.note("flare", fmt::format("the flare half-angle {:.2f} deg {} is above 15 deg, where the quadratic "
+                                       "phase is a poor approximation",
+                                       degrees_from_radians(flare_half_angle), where));
+  }
+  if (validity.aperture_below_wavelength) {
+    warnings.note("small-aperture", fmt::format("the aperture radius {} is below one wavelength ({}) {}",
+                                                length_text(radius_m, unit), length_text(wavelength_m, unit), where));
+  }
+}
+
+ClassicGeometry classic_geometry(float frequency_ghz, float radius_in, float slant_in, float s) {
+  ClassicGeometry g{};
+  g.s = wide(s);
+  g.flare_half_angle = std::isinf(slant_in) ? 0.0 : std::asin(std::min(1.0, wide(radius_in) / wide(slant_in)));
+  g.wavelength_m = wide(kLightInchesPerNs) / wide(frequency_ghz) * kMetresPerInch;
+  g.radius_m = wide(radius_in) * kMetresPerInch;
+  g.validity.s_outside_0_to_1 = g.s < 0.0 || g.s > 1.0;
+  g.validity.flare_above_15_degrees = degrees_from_radians(g.flare_half_angle) > kMostFlareDeg;
+  g.validity.aperture_below_wavelength = g.radius_m < g.wavelength_m;
+  return g;
+}
+
+}  // namespace zavolt::horn
