@@ -1,6 +1,6 @@
 # Packs the build tree with `cpack -G DEB`, unpacks the package into a scratch root and checks it:
-# its control fields, the manual page, the copyright file, and the installed program on the worked
-# example.
+# its control fields, both programs and their manual pages, the copyright file, and the installed
+# zavolt on the worked example.
 # Usage: cmake -DCPACK=<cpack> -DBUILD=<build dir> -DSOURCE=<source dir> -DVERSION=<x.y.z>
 #              -DSCRATCH=<scratch folder> -P check_deb.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -53,16 +53,25 @@ foreach(unwanted usr/include usr/lib)
   endif()
 endforeach()
 
-# The manual page, compressed as Debian ships it, holds the page of the source tree.
-set(page "${root}/usr/share/man/man1/zavolt.1.gz")
-if(NOT EXISTS "${page}")
-  message(FATAL_ERROR "no manual page at ${page}")
-endif()
-execute_process(COMMAND gzip -dc "${page}" OUTPUT_FILE "${SCRATCH}/zavolt.1" RESULT_VARIABLE failed)
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SOURCE}/man/zavolt.1" "${SCRATCH}/zavolt.1"
-                RESULT_VARIABLE differ)
-if(failed OR differ)
-  message(FATAL_ERROR "the packed manual page is not man/zavolt.1")
+# Both programs, and their manual pages, compressed as Debian ships them, as in the source tree.
+foreach(program zavolt zavolt-horn)
+  if(NOT EXISTS "${root}/usr/bin/${program}")
+    message(FATAL_ERROR "no program at ${root}/usr/bin/${program}")
+  endif()
+  set(page "${root}/usr/share/man/man1/${program}.1.gz")
+  if(NOT EXISTS "${page}")
+    message(FATAL_ERROR "no manual page at ${page}")
+  endif()
+  execute_process(COMMAND gzip -dc "${page}" OUTPUT_FILE "${SCRATCH}/${program}.1" RESULT_VARIABLE failed)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SOURCE}/man/${program}.1" "${SCRATCH}/${program}.1"
+                  RESULT_VARIABLE differ)
+  if(failed OR differ)
+    message(FATAL_ERROR "the packed manual page is not man/${program}.1")
+  endif()
+endforeach()
+execute_process(COMMAND "${root}/usr/bin/zavolt-horn" --version OUTPUT_VARIABLE said RESULT_VARIABLE failed)
+if(failed OR NOT said STREQUAL "zavolt-horn ${VERSION}\n")
+  message(FATAL_ERROR "the packed zavolt-horn --version says \"${said}\" (status ${failed})")
 endif()
 
 # The copyright file, in Debian's machine-readable form, under the MIT (Expat) licence.
