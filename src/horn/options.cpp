@@ -121,13 +121,16 @@ private:
     }
   }
 
-  // "--radius" last, "--radius=" or "--radius --freq 3": CLI11 would report the first two in its
-  // own words and take "--freq" as the radius.
+  // "--radius" last, "--radius=", "--radius --freq 3" or "--quiet=no": CLI11 would report the
+  // first two and the last in its own words and take "--freq" as the radius.
   void refuse_missing_values(std::span<const std::string> args) const {
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& arg = args[i];
       const std::size_t equals = arg.find('=');
       const std::string name = arg.substr(0, equals);
+      if (flags_.contains(name) && equals != std::string::npos) {
+        refuse(fmt::format("{} takes no value, got {}", name, arg.substr(equals + 1)));
+      }
       if (!values_.contains(name)) continue;
       const bool empty_after_equals = equals != std::string::npos && equals + 1 == arg.size();
       const bool nothing_follows = equals == std::string::npos && i + 1 == args.size();

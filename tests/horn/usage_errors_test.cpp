@@ -52,6 +52,7 @@ const std::vector<UsageCase> kUsageCases = {
     {{"analyse", "--slant", "3", "--radius"}, "--radius needs a value"},
     {{"analyse", "--radius", "--slant", "3"}, "--radius needs a value"},
     {{"analyse", "--radius=", "--slant", "3"}, "--radius needs a value"},
+    {analyse({"--quiet=no"}), "--quiet takes no value, got no"},
     // Units, formats, models, phases.
     {analyse({"--unit", "ft"}), "--unit must be mm, cm, in or m, got ft"},
     {analyse({"--format", "xml"}), "--format must be table, csv or json, got xml"},
