@@ -117,7 +117,11 @@ Directivity Model::directivity() const {
 std::complex<double> Model::relative_field(double theta) const {
   detail::require_finite(Quantity::theta, theta);
   const double obliquity = (1.0 + std::cos(theta)) / 2.0;
-  return obliquity * aperture_integral(ka_ * std::sin(theta)) / boresight_;
+  const double u = ka_ * std::sin(theta);
+  // On the axis the ratio is 1 exactly: a complex division of F(0) by itself leaves a phase of
+  // about 1e-15 rad.
+  if (u == 0.0) return obliquity;
+  return obliquity * aperture_integral(u) / boresight_;
 }
 
 PatternPoint Model::pattern_point(double theta) const {

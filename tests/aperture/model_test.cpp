@@ -112,6 +112,12 @@ TEST(AperturePattern, CutMatchesPointsAndIsRelativeToBoresight) {
   EXPECT_NEAR(m.pattern_point(edge).level_db, -10.0, 1e-9);
   // Backwards the obliquity factor vanishes.
   EXPECT_EQ(m.pattern_point(kPi).level_db, -kInf);
+  // On the axis the field is 1 exactly, phase 0 included, for any horn.
+  for (const Horn horn : {Horn{0.074, 0.184}, Horn{0.0154, 0.0476}, Horn{0.05, 0.1, Phase::quadratic}}) {
+    const PatternPoint axis = Model(horn, kTenGhz).pattern_point(0.0);
+    EXPECT_EQ(axis.field, std::complex<double>(1.0, 0.0));
+    EXPECT_EQ(axis.phase, 0.0);
+  }
 }
 
 TEST(ApertureBeamwidth, LevelsKeepTheirOrderAndFlags) {
