@@ -29,6 +29,7 @@ struct Design {
 };
 
 // The horn for a wanted gain (dB) at a frequency and S: the dialogue's design row.
+// S = -0 is taken as 0 (slant +infinity), where the dialogue would give -infinity.
 [[nodiscard]] Design design(float frequency_ghz, float gain_db, float s);
 
 // The gain as a power ratio, and in dB as the dialogue converts it: float(ln(ratio) * 4.34294).

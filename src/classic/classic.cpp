@@ -35,8 +35,10 @@ Design design(float frequency_ghz, float gain_db, float s) {
   if (!(std::isfinite(s) && s >= 0.0f)) {
     throw InvalidInput(Quantity::phase_deviation, wide(s), "must be finite and not negative");
   }
+  // -0 is S = 0, the horn without phase error: the kernel would divide by -0 into a slant of -inf.
+  const float s_unsigned = s == 0.0f ? 0.0f : s;
   Design d{};
-  HCCGN(frequency_ghz, gain_db, s, d.radius, d.slant);
+  HCCGN(frequency_ghz, gain_db, s_unsigned, d.radius, d.slant);
   return d;
 }
 

@@ -61,6 +61,8 @@ TEST(ClassicExact, DesignIsTheKernel) {
     EXPECT_EQ(bits(d.slant), bits(slant));
   }
   EXPECT_EQ(classic::design(10.0f, 20.0f, 0.0f).slant, kInf);
+  // S = -0 is the horn without phase error too, not one of slant -infinity.
+  EXPECT_EQ(classic::design(10.0f, 20.0f, -0.0f).slant, kInf);
 }
 
 // An aperture of 0.5 in at 10 GHz ends the dialogue with the sqrt DOMAIN error; here the width
