@@ -38,11 +38,7 @@ std::string level_name(double level) { return shortest(level); }
 
 ReportHead analyse_head(const AnalyseRequest& request) {
   const Unit unit = request.common.unit;
-  ReportHead head;
-  head.command = "analyse";
-  head.unit = std::string(unit_name(unit));
-  head.model = std::string(model_name(request.model));
-  head.phase = request.model == Model::Classic ? "quadratic" : std::string(phase_name(request.phase));
+  ReportHead head = head_for("analyse", unit, request.model, request.phase);
   head.inputs.push_back(length_input("radius", "aperture radius", request.radius, unit));
   head.inputs.push_back(length_input("slant", "slant length", request.slant, unit));
   head.inputs.push_back(number_input("frequency_ghz", "frequency", "GHz", request.frequency_ghz));
@@ -76,7 +72,7 @@ void add_geometry_summary(ReportHead& head, const AnalyseRequest& request, const
     } else {
       const aperture::Geometry g = aperture::geometry(
           aperture::Horn{horn.radius_m, horn.slant_m,
-                         request.phase == Phase::Quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical},
+                         aperture_phase(request.phase)},
           hertz_from_gigahertz(request.frequency_ghz.at(i)));
       s.take(g.s);
       flare = g.flare_half_angle;
@@ -133,7 +129,7 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
   const std::string where = fmt::format("at {} GHz", shortest(frequency_ghz));
   const aperture::Model model(
       aperture::Horn{horn.radius_m, horn.slant_m,
-                     request.phase == Phase::Quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical},
+                     aperture_phase(request.phase)},
       hertz_from_gigahertz(frequency_ghz));
   const aperture::Geometry& g = model.geometry();
   warn_validity(warnings, g.validity, g.s, g.flare_half_angle, horn.radius_m, g.wavelength, unit, where);

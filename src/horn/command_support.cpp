@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "numeric/fp.hpp"
 #include "numeric/wavelength.hpp"
@@ -35,6 +36,19 @@ std::string length_text(double metres, Unit unit) {
 }  // namespace
 
 double degrees_from_radians(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+aperture::Phase aperture_phase(Phase phase) {
+  return phase == Phase::Quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
+}
+
+ReportHead head_for(std::string command, Unit unit, Model model, Phase phase) {
+  ReportHead head;
+  head.command = std::move(command);
+  head.unit = std::string(unit_name(unit));
+  head.model = std::string(model_name(model));
+  head.phase = model == Model::Classic ? "quadratic" : std::string(phase_name(phase));
+  return head;
+}
 
 Column length_column(const std::string& name, const std::string& heading, Unit unit) {
   return Column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),

@@ -18,6 +18,13 @@ inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 [[nodiscard]] double degrees_from_radians(double radians);
 
+// The library's phase model for the command line's choice.
+[[nodiscard]] aperture::Phase aperture_phase(Phase phase);
+
+// A head with the command, the unit, the model and the phase filled in; the classic routines
+// have the quadratic phase whatever was chosen.
+[[nodiscard]] ReportHead head_for(std::string command, Unit unit, Model model, Phase phase);
+
 // A length column "phase_centre_mm" / "phase centre (mm)", with as many decimals as a micrometre
 // needs.
 [[nodiscard]] Column length_column(const std::string& name, const std::string& heading, Unit unit);

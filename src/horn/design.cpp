@@ -15,17 +15,9 @@ namespace {
 
 constexpr int kDecibelDecimals = 3;
 
-aperture::Phase model_phase(Phase phase) {
-  return phase == Phase::Quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
-}
-
 ReportHead design_head(const DesignRequest& request) {
   const Unit unit = request.common.unit;
-  ReportHead head;
-  head.command = "design";
-  head.unit = std::string(unit_name(unit));
-  head.model = std::string(model_name(request.model));
-  head.phase = request.model == Model::Classic ? "quadratic" : std::string(phase_name(request.phase));
+  ReportHead head = head_for("design", unit, request.model, request.phase);
   if (request.gain_dbi) {
     head.inputs.push_back(number_input("gain_dbi", "gain", "dBi", ValueSequence::of(*request.gain_dbi)));
   } else {
@@ -76,9 +68,9 @@ DesignedRow aperture_row(const DesignRequest& request, std::size_t i, Warnings& 
   const std::string where = "at S = " + shortest(s);
   const aperture::Design d =
       request.gain_dbi
-          ? aperture::design_for_directivity(request.gain_dbi->value, frequency, s, model_phase(request.phase))
+          ? aperture::design_for_directivity(request.gain_dbi->value, frequency, s, aperture_phase(request.phase))
           : aperture::design_for_edge_taper(request.edge_taper_db->value, request.edge->half_angle_rad(), frequency,
-                                            s, model_phase(request.phase));
+                                            s, aperture_phase(request.phase));
   DesignedRow designed;
   designed.row.cells.push_back(Cell::of(s));
   if (d.no_solution()) {

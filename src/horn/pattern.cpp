@@ -24,16 +24,12 @@ constexpr std::size_t kAnglesPerBlock = 4096;
 aperture::Horn horn_of(const PatternRequest& request) {
   const Unit unit = request.common.unit;
   return aperture::Horn{metres_from(unit, request.radius.value), metres_from(unit, request.slant.value),
-                        request.phase == Phase::Quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical};
+                        aperture_phase(request.phase)};
 }
 
 ReportHead pattern_head(const PatternRequest& request) {
   const Unit unit = request.common.unit;
-  ReportHead head;
-  head.command = "pattern";
-  head.unit = std::string(unit_name(unit));
-  head.model = "aperture";
-  head.phase = std::string(phase_name(request.phase));
+  ReportHead head = head_for("pattern", unit, Model::Aperture, request.phase);
   head.inputs.push_back(length_input("radius", "aperture radius", request.radius, unit));
   head.inputs.push_back(length_input("slant", "slant length", request.slant, unit));
   head.inputs.push_back(number_input("frequency_ghz", "frequency", "GHz", request.frequency_ghz));
