@@ -165,6 +165,11 @@ void add_model_options(CommandLine& line) {
   line.value("--phase", "spherical|quadratic", "Phase front across the aperture (default spherical)");
 }
 
+void add_horn_options(CommandLine& line) {
+  line.value("--radius", "A", "Aperture radius");
+  line.value("--slant", "L", "Slant length, apex to rim (inf: a flat phase front)");
+}
+
 void add_edge_options(CommandLine& line) {
   line.value("--edge-angle", "DEG", "Reflector edge half-angle, between 0 and 90 degrees");
   line.value("--f-over-d", "X", "Reflector f/D, above 0.25, instead of --edge-angle");
@@ -305,6 +310,16 @@ void require_slant_beyond_radius(const TypedNumber& radius, const TypedNumber& s
                      radius.text, unit_name(unit), slant.text, unit_name(unit)));
 }
 
+// --radius and --slant: positive lengths, the slant beyond the radius under the spherical phase.
+void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, TypedNumber& radius,
+               TypedNumber& slant) {
+  radius = one_number("--radius", line.required("--radius"));
+  slant = one_number("--slant", line.required("--slant"));
+  require_positive_length("--radius", radius, unit, model);
+  require_positive_length("--slant", slant, unit, model, true);
+  require_slant_beyond_radius(radius, slant, unit, phase);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The commands.
 
@@ -357,8 +372,7 @@ Request design_request(std::span<const std::string> args) {
 
 Request analyse_request(std::span<const std::string> args) {
   CommandLine line("analyse", "Analyse a horn over frequency: gain, beamwidths and feed metrics");
-  line.value("--radius", "A", "Aperture radius");
-  line.value("--slant", "L", "Slant length, apex to rim (inf: a flat phase front)");
+  add_horn_options(line);
   line.value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP");
   line.value("--levels", "DB,...", "Beamwidth levels, dB, in the order wanted (default 3,10)");
   add_edge_options(line);
@@ -370,11 +384,7 @@ Request analyse_request(std::span<const std::string> args) {
   request.common = common_from(line);
   request.model = model_from(line);
   request.phase = phase_from(line, request.model);
-  request.radius = one_number("--radius", line.required("--radius"));
-  request.slant = one_number("--slant", line.required("--slant"));
-  require_positive_length("--radius", request.radius, request.common.unit, request.model);
-  require_positive_length("--slant", request.slant, request.common.unit, request.model, true);
-  require_slant_beyond_radius(request.radius, request.slant, request.common.unit, request.phase);
+  read_horn(line, request.common.unit, request.model, request.phase, request.radius, request.slant);
   request.frequency_ghz = numbers("--freq", line.required("--freq"));
   require_positive_points("--freq", request.frequency_ghz, request.model);
   request.levels_db = numbers("--levels", line.get("--levels").value_or("3,10"));
@@ -402,8 +412,7 @@ Request analyse_request(std::span<const std::string> args) {
 
 Request pattern_request(std::span<const std::string> args) {
   CommandLine line("pattern", "The far-field pattern of a horn against theta, at one or more frequencies");
-  line.value("--radius", "A", "Aperture radius");
-  line.value("--slant", "L", "Slant length, apex to rim (inf: a flat phase front)");
+  add_horn_options(line);
   line.value("--freq", "GHZ[,GHZ...]", "Frequencies, GHz");
   line.value("--theta", "RANGE", "Angles from the axis, degrees, 0 to 180 (default 0:90:0.5)");
   add_edge_options(line);
@@ -414,11 +423,7 @@ Request pattern_request(std::span<const std::string> args) {
   PatternRequest request;
   request.common = common_from(line);
   request.phase = phase_from(line, Model::Aperture);
-  request.radius = one_number("--radius", line.required("--radius"));
-  request.slant = one_number("--slant", line.required("--slant"));
-  require_positive_length("--radius", request.radius, request.common.unit, Model::Aperture);
-  require_positive_length("--slant", request.slant, request.common.unit, Model::Aperture, true);
-  require_slant_beyond_radius(request.radius, request.slant, request.common.unit, request.phase);
+  read_horn(line, request.common.unit, Model::Aperture, request.phase, request.radius, request.slant);
   request.frequency_ghz = numbers("--freq", line.required("--freq"));
   require_positive_points("--freq", request.frequency_ghz, Model::Aperture);
   request.theta_deg = numbers("--theta", line.get("--theta").value_or("0:90:0.5"));
