@@ -37,6 +37,24 @@ std::string_view quantity_name(Quantity quantity) noexcept {
     case Quantity::directivity: return "directivity";
     case Quantity::edge_taper: return "edge taper";
     case Quantity::theta: return "theta";
+    case Quantity::band: return "band edge";
+    case Quantity::section_length: return "section length";
+    case Quantity::section_radius: return "section radius";
+    case Quantity::input_radius: return "input radius";
+    case Quantity::input_length: return "input length";
+    case Quantity::flare_length: return "flare length";
+    case Quantity::law_a: return "flare law's A";
+    case Quantity::law_rho: return "flare law's rho";
+    case Quantity::pitch: return "pitch";
+    case Quantity::slot_ratio: return "slot ratio";
+    case Quantity::converter_slots: return "converter slots";
+    case Quantity::converter_depth: return "converter depth";
+    case Quantity::minimum_ridge: return "minimum ridge";
+    case Quantity::minimum_slot: return "minimum slot";
+    case Quantity::step_length: return "step length";
+    case Quantity::wall: return "wall thickness";
+    case Quantity::mesh_tolerance: return "mesh tolerance";
+    case Quantity::mode_count: return "mode count";
   }
   return "input";
 }

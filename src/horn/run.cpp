@@ -32,6 +32,24 @@ std::string_view option_of(Quantity quantity) {
     case Quantity::directivity: return "--gain";
     case Quantity::edge_taper: return "--edge-taper";
     case Quantity::theta: return "--theta";
+    case Quantity::band: return "--band";
+    case Quantity::section_length:
+    case Quantity::section_radius: return "--profile";
+    case Quantity::input_radius: return "--input-radius";
+    case Quantity::input_length: return "--input-length";
+    case Quantity::flare_length: return "--length";
+    case Quantity::law_a: return "--law-a";
+    case Quantity::law_rho: return "--law-rho";
+    case Quantity::pitch: return "--pitch";
+    case Quantity::slot_ratio: return "--slot-ratio";
+    case Quantity::converter_slots: return "--converter-slots";
+    case Quantity::converter_depth: return "--converter-depth";
+    case Quantity::minimum_ridge: return "--min-ridge";
+    case Quantity::minimum_slot: return "--min-slot";
+    case Quantity::step_length: return "--max-step";
+    case Quantity::wall: return "--wall";
+    case Quantity::mesh_tolerance: return "--stl-tolerance";
+    case Quantity::mode_count: return "--modes";
   }
   return "an option";
 }
