@@ -205,6 +205,31 @@ struct Profile {
 // every length and radius is positive and finite.
 void validate(std::span<const Section> sections);
 
+// A point of the half-section through the axis: z along the axis, r from it.
+struct Point {
+  double z = 0.0;
+  double r = 0.0;
+};
+
+inline constexpr double kDefaultWall = 2e-3;
+
+// The horn's metal in half-section: the region between the inner staircase and an outer skin.
+// The skin is a cylinder the wall thickness outside the input guide (the first section), then a
+// cone parallel to the flare (slope (a - a_i) / flare length; for a profile read from a file, the
+// chord from the first section's radius to the last one's) that clears every section of the flare
+// by the wall thickness. A converter in a cylinder has a cylindrical skin of its own that clears its
+// slots by the wall. Between these parts the skin steps radially.
+struct Metal {
+  // The closed outline, counter-clockwise in (z, r), without repeated or collinear points: from the
+  // input port along the staircase to the aperture plane, out to the skin, back along it to z = 0.
+  std::vector<Point> outline{};
+  double outer_radius = 0.0;  // the skin's largest radius
+  double volume = 0.0;        // of the outline revolved about the axis
+};
+
+// Throws InvalidInput for a wall thickness that is not positive and finite, and as validate().
+[[nodiscard]] Metal metal(const Profile& profile, double wall = kDefaultWall);
+
 // The units of the CSV forms.
 enum class Unit { m, mm, cm, in };
 [[nodiscard]] std::string_view unit_suffix(Unit unit) noexcept;  // "m", "mm", "cm", "in"

@@ -165,11 +165,6 @@ struct Reader {
   }
 };
 
-struct Point {
-  double z;
-  double radius;
-};
-
 }  // namespace
 
 std::string_view unit_suffix(Unit unit) noexcept {
@@ -213,7 +208,7 @@ Profile read_csv(std::istream& in, double step_length) {
 
   Profile profile;
   std::vector<Section>& sections = profile.sections;
-  std::optional<Point> previous;
+  std::optional<Point> previous;  // z and r
   std::size_t last_line = header_line;
   while (reader.next_record()) {
     const std::size_t line = reader.line;
@@ -241,7 +236,7 @@ Profile read_csv(std::istream& in, double step_length) {
       if (!std::isfinite(run)) throw CsvError(line, "the wall to this point is longer than any double");
       if (run > 0.0) {
         // A level wall is one section; a sloping one is cut into steps at its midpoints' radii.
-        const double count = point.radius == previous->radius ? 1.0 : std::ceil(run / step_length);
+        const double count = point.r == previous->r ? 1.0 : std::ceil(run / step_length);
         if (!(count <= static_cast<double>(kMostSections - sections.size()))) {
           throw CsvError(line, "the wall to this point makes more than a million sections");
         }
@@ -250,7 +245,7 @@ Profile read_csv(std::istream& in, double step_length) {
         if (!(piece > 0.0)) throw CsvError(line, "the wall to this point has steps of no length");
         for (std::size_t i = 0; i < n; ++i) {
           const double mid = (static_cast<double>(i) + 0.5) / count;
-          sections.push_back({piece, previous->radius + (point.radius - previous->radius) * mid});
+          sections.push_back({piece, previous->r + (point.r - previous->r) * mid});
         }
       }
     }
