@@ -30,6 +30,11 @@
 //
 // Units. Lengths in metres, frequencies in hertz. The CSV forms carry their own unit.
 //
+// Accuracy. The rules are closed forms evaluated in double precision: every length and depth
+// agrees within 1e-12 relative with an independent evaluation of the same formulas (tests for a
+// Ku-band feed, a 20 dBi horn at 30 GHz and a small feed). A section's z is the sum of the lengths
+// before it. Metric CSV numbers read and write back to the same doubles.
+//
 // Errors. Invalid input throws zavolt::InvalidInput naming the quantity and its value; a bad CSV
 // file throws CsvError naming the line. Conditions that leave a profile doubtful are Warnings in
 // the profile, which is still made.
