@@ -519,6 +519,9 @@ Request profile_request(std::span<const std::string> args) {
     const std::string s = line.required("--s");
     request.s = one_number("--s", s);
     if (!std::isfinite(request.s->value) || request.s->value < 0.0) refuse(fmt::format("--s must be zero or positive, got {}", s));
+    if (request.s->value == 0.0 && !line.get("--length")) {
+      refuse("--s 0 designs a horn without a cone: a profile needs --s above 0 or the flare's --length");
+    }
   }
 
   const auto band = line.get("--band");

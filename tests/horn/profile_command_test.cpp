@@ -155,6 +155,8 @@ TEST(ProfileCommand, RefusesWhatItCannotBuild) {
        "--band must be two frequencies FMIN,FMAX, got 10:12:1"},
       {testing::with(kFeed, {"--s", "0.2"}), "--s does not apply to a horn given by --radius, got 0.2"},
       {{"profile", "--gain", "20", "--freq", "12"}, "--s is required"},
+      {{"profile", "--gain", "20", "--s", "0", "--freq", "12"},
+       "--s 0 designs a horn without a cone: a profile needs --s above 0 or the flare's --length"},
       {testing::with(kFeed, {"--law", "cosine"}),
        "--law must be linear, sine, tangential, power, exponential, hyperbolic or polynomial, got cosine"},
       {testing::with(kFeed, {"--converter-slots", "2.5"}), "--converter-slots must be a whole number from 0 to 1000, got 2.5"},
