@@ -101,8 +101,10 @@ std::string profile_drawing_svg(const profile::Profile& profile, const profile::
   // One scale along and across the axis; room around the metal for the dimensions.
   const double z0 = -0.14 * length;
   const double z1 = 1.16 * length;
-  const double r0 = -0.22 * outer;
-  const double r1 = 1.12 * outer;
+  // At least 0.4 of the length across, so that a long, thin horn keeps room for its labels.
+  const double span = std::max(1.45 * outer, 0.4 * (z1 - z0));
+  const double r0 = -0.18 * span;
+  const double r1 = r0 + span;
   Page page;
   page->vpas(0.1, 0.95, 0.12, 0.88, (r1 - r0) / (z1 - z0));
   page->wind(z0, z1, r0, r1);
@@ -151,8 +153,8 @@ std::string profile_drawing_svg(const profile::Profile& profile, const profile::
   }
 
   const double tick = 0.012 * (z1 - z0);
-  const double gap = 0.03 * outer;
-  dimension(pls, 0.0, -0.08 * outer, length, -0.08 * outer, tick, gap, fmt::format("{:.{}f} {}", length, decimals, u),
+  const double gap = 0.02 * span;
+  dimension(pls, 0.0, -0.07 * span, length, -0.07 * span, tick, gap, fmt::format("{:.{}f} {}", length, decimals, u),
             false);
   dimension(pls, 1.06 * length, 0.0, 1.06 * length, aperture, tick, gap, fmt::format("a {:.{}f}", aperture, decimals),
             true);
