@@ -113,6 +113,16 @@ struct Band {
   double f_max = 0.0;
 };
 
+// The design frequencies of a band: f_c sets the throat and the converter, f_o the slot depth at
+// the aperture. Throws InvalidInput (band) for edges not positive and finite, f_max below f_min or
+// above 2.4 f_min.
+struct DesignFrequencies {
+  double f_c = 0.0;
+  double f_o = 0.0;
+  bool wide = false;  // f_max / f_min above 1.4
+};
+[[nodiscard]] DesignFrequencies design_frequencies(const Band& band);
+
 // Overrides of the rules' parameters; each one left empty takes its default.
 struct Rules {
   std::optional<double> input_radius{};     // default 3 lambda_c / (2 pi)

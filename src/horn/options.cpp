@@ -464,6 +464,7 @@ Request profile_request(std::span<const std::string> args) {
   line.value("--edge-taper", "DB", "Design to this edge taper at --edge-angle or --f-over-d, dB");
   add_edge_options(line);
   line.value("--s", "S", "The design's maximum aperture phase deviation, wavelengths");
+  line.value("--profile", "FILE.csv", "Read the horn's own profile instead: z_<unit>,radius_<unit> or length_<unit>,radius_<unit>");
   line.value("--band", "FMIN,FMAX", "The band's edges, GHz, at most 2.4:1");
   line.value("--freq", "GHZ", "A single frequency, GHz, instead of --band");
   line.value("--input-radius", "A", "Input guide radius (default 3 lambda_c / (2 pi))");
@@ -494,9 +495,18 @@ Request profile_request(std::span<const std::string> args) {
   const auto slant = line.get("--slant");
   const auto gain = line.get("--gain");
   const auto taper = line.get("--edge-taper");
-  const int designs = (radius || slant ? 1 : 0) + (gain ? 1 : 0) + (taper ? 1 : 0);
-  if (designs != 1) refuse("profile needs one horn: --radius and --slant, --gain and --s, or --edge-taper and --s");
-  if (radius || slant) {
+  request.profile_file = line.get("--profile");
+  const int designs = (radius || slant ? 1 : 0) + (gain ? 1 : 0) + (taper ? 1 : 0) + (request.profile_file ? 1 : 0);
+  if (designs != 1) {
+    refuse("profile needs one horn: --radius and --slant, --gain and --s, --edge-taper and --s, or --profile FILE.csv");
+  }
+  if (request.profile_file) {
+    for (const std::string option : {"--s", "--edge-angle", "--f-over-d", "--input-radius", "--input-length", "--law",
+                                     "--length", "--law-a", "--law-rho", "--pitch", "--slot-ratio", "--converter-slots",
+                                     "--converter-depth", "--min-ridge", "--min-slot"}) {
+      if (const auto text = line.get(option)) refuse(fmt::format("{} does not apply to a profile read from a file, got {}", option, *text));
+    }
+  } else if (radius || slant) {
     request.radius.emplace();
     request.slant.emplace();
     read_horn(line, unit, Model::Aperture, Phase::Spherical, *request.radius, *request.slant);
@@ -527,14 +537,14 @@ Request profile_request(std::span<const std::string> args) {
   const auto band = line.get("--band");
   const auto frequency = line.get("--freq");
   if (band && frequency) refuse(fmt::format("--band and --freq exclude each other, got {} and {}", *band, *frequency));
-  if (!band && !frequency) refuse("profile needs --band FMIN,FMAX or --freq F");
+  if (!band && !frequency && !request.profile_file) refuse("profile needs --band FMIN,FMAX or --freq F");
   if (band) {
     request.band_ghz = numbers("--band", *band);
     if (request.band_ghz.is_range() || request.band_ghz.size() != 2) refuse(fmt::format("--band must be two frequencies FMIN,FMAX, got {}", *band));
     require_positive_points("--band", request.band_ghz, Model::Aperture);
     if (request.band_ghz.at(1) < request.band_ghz.at(0)) refuse(fmt::format("--band must run upwards, got {}", *band));
     if (request.band_ghz.at(1) / request.band_ghz.at(0) > 2.4) refuse(fmt::format("--band must be at most 2.4:1, got {}", *band));
-  } else {
+  } else if (frequency) {
     request.band_ghz = ValueSequence::of(one_number("--freq", *frequency));
     require_positive("--freq", *frequency, request.band_ghz.at(0), request.band_ghz.single_at(0), Model::Aperture);
   }

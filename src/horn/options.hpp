@@ -80,7 +80,8 @@ struct ProfileRequest {
   std::optional<TypedNumber> edge_taper_db;
   std::optional<ReflectorEdge> edge;
   std::optional<TypedNumber> s;
-  ValueSequence band_ghz;      // --band's two edges, or --freq's one frequency
+  std::optional<std::string> profile_file;  // an engineer's own profile instead of a horn
+  ValueSequence band_ghz;      // --band's two edges, --freq's one frequency, or none with a file
   profile::Rules rules;        // every length in metres
   double wall_m = profile::kDefaultWall;
   double stl_tolerance_m = 0.0;

@@ -2,8 +2,11 @@
 // parameters, the staircase as CSV, the drawing, and the metal as STEP and STL.
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <cmath>
+#include <fstream>
 #include <optional>
+#include <system_error>
 #include <sstream>
 #include <string>
 
@@ -161,15 +164,6 @@ ReportHead profile_head(const ProfileRequest& request, const Built& built) {
   if (p.converter_in_cylinder) total += fmt::format(", {} of it the converter's cylinder", length_text(p.converter_cylinder_length, unit));
   summary("total length", total);
   length_parameter("total_length", p.total_length);
-
-  head.columns = {Column{"slot", "slot", kShortest},
-                  length_column("z", "z", unit),
-                  length_column("ridge_radius", "ridge radius", unit),
-                  length_column("slot_radius", "slot radius", unit),
-                  length_column("depth", "depth", unit),
-                  length_column("slot_width", "slot width", unit),
-                  length_column("ridge_width", "ridge width", unit),
-                  Column{"converter", "converter", kShortest}};
   return head;
 }
 
@@ -209,6 +203,53 @@ void note_warnings(const ProfileRequest& request, const Profile& profile, Warnin
   }
 }
 
+// The engineer's own profile; a file that cannot be read, or a bad line in it, is a usage error
+// naming the file. Sloping walls are cut at --max-step, or lambda_c / 40 of the band, if any.
+Profile read_profile(const ProfileRequest& request) {
+  const std::string& path = *request.profile_file;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int error = errno;
+    throw UsageError(fmt::format("cannot read {}: {}", path, std::system_category().message(error)));
+  }
+  double step = profile::kDefaultReadStep;
+  if (request.rules.step_length) {
+    step = *request.rules.step_length;
+  } else if (request.band_ghz.size() > 0) {
+    const profile::Band band{hertz_from_gigahertz(request.band_ghz.at(0)),
+                             hertz_from_gigahertz(request.band_ghz.at(request.band_ghz.size() - 1))};
+    step = profile::kSpeedOfLight / profile::design_frequencies(band).f_c / 40.0;
+  }
+  try {
+    return profile::read_csv(in, step);
+  } catch (const profile::CsvError& error) {
+    throw UsageError(fmt::format("{}: {}", path, error.what()));
+  }
+}
+
+ReportHead read_head(const ProfileRequest& request, const Profile& horn) {
+  const Unit unit = request.common.unit;
+  ReportHead head = head_for("profile", unit, Model::Aperture, Phase::Spherical);
+  head.model.clear();
+  head.phase.clear();
+  if (request.band_ghz.size() > 0) {
+    const bool single = request.band_ghz.size() == 1;
+    head.inputs.push_back(number_input(single ? "frequency_ghz" : "band_ghz", single ? "frequency" : "band", "GHz",
+                                       request.band_ghz));
+  }
+  const std::string u(unit_name(unit));
+  head.summary.push_back({"profile", *request.profile_file});
+  head.summary.push_back({"sections", fmt::format("{}", horn.sections.size())});
+  head.summary.push_back({"input radius", length_text(horn.sections.front().radius, unit)});
+  head.summary.push_back({"aperture radius", length_text(horn.sections.back().radius, unit)});
+  head.summary.push_back({"total length", length_text(horn.length(), unit)});
+  head.parameters = {{"sections", static_cast<double>(horn.sections.size())},
+                     {"input_radius_" + u, length_from_metres(unit, horn.sections.front().radius)},
+                     {"aperture_radius_" + u, length_from_metres(unit, horn.sections.back().radius)},
+                     {"total_length_" + u, length_from_metres(unit, horn.length())}};
+  return head;
+}
+
 // Created (or cut) at once, so that a bad path fails before anything is computed.
 void check_writable(const std::optional<std::string>& path) {
   if (!path) return;
@@ -224,11 +265,26 @@ std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter&
   check_writable(request.step);
   check_writable(request.stl);
 
-  const Built built = build(request);
-  const Profile& horn = built.profile;
   const Unit unit = request.common.unit;
-  note_warnings(request, horn, warnings);
-  writer.begin(profile_head(request, built));
+  std::optional<Built> built;
+  Profile read;
+  if (request.profile_file) {
+    read = read_profile(request);
+  } else {
+    built = build(request);
+    note_warnings(request, built->profile, warnings);
+  }
+  const Profile& horn = built ? built->profile : read;
+  ReportHead head = built ? profile_head(request, *built) : read_head(request, horn);
+  head.columns = {Column{"slot", "slot", kShortest},
+                  length_column("z", "z", unit),
+                  length_column("ridge_radius", "ridge radius", unit),
+                  length_column("slot_radius", "slot radius", unit),
+                  length_column("depth", "depth", unit),
+                  length_column("slot_width", "slot width", unit),
+                  length_column("ridge_width", "ridge width", unit),
+                  Column{"converter", "converter", kShortest}};
+  writer.begin(head);
   for (std::size_t i = 0; i < horn.slots.size(); ++i) {
     const profile::Slot& slot = horn.slots[i];
     writer.row(Row{{Cell::of(static_cast<double>(i + 1)), Cell::of(length_from_metres(unit, slot.z)),

@@ -142,11 +142,46 @@ TEST(ProfileCommand, WarnsOnStandardError) {
   EXPECT_EQ(run(testing::with(kFeed, {"--quiet", "--min-slot", "3"})).err, "");
 }
 
+TEST(ProfileCommand, AnEngineersOwnProfileIsDrawnAndWritten) {
+  const ScratchDir dir;
+  const std::string own = (dir / "own.csv").string();
+  zavolt::testing::write_file(own, "# from the drawing\nz_mm,radius_mm\n0,10\n20,10\n20,12\n60,25\n");
+  const std::string sections = (dir / "sections.csv").string();
+  const std::string step = (dir / "own.step").string();
+  // 12 GHz: the sloping wall is cut at lambda / 40 = 0.625 mm, into 64 steps.
+  const testing::HornRun r = run({"profile", "--profile", own, "--freq", "12", "--format", "json", "--sections",
+                                  sections, "--step", step});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const nlohmann::json json = nlohmann::json::parse(r.out);
+  EXPECT_EQ(json["parameters"]["sections"], 66.0);
+  EXPECT_NEAR(json["parameters"]["total_length_mm"].get<double>(), 60.0, 1e-12);  // a sum of 66 lengths
+  EXPECT_EQ(json["parameters"]["input_radius_mm"], 10.0);
+  EXPECT_EQ(json["rows"], nlohmann::json::array());
+  std::istringstream in(read_file(own));
+  std::ostringstream expected;
+  profile::write_csv(expected, profile::read_csv(in, profile::kSpeedOfLight / 12e9 / 40.0));
+  EXPECT_EQ(read_file(sections), expected.str());
+  EXPECT_NE(read_file(step).find("AUTOMOTIVE_DESIGN"), std::string::npos);
+
+  // A bad line names the file and the line; nothing is written.
+  const std::string bad = (dir / "bad.csv").string();
+  zavolt::testing::write_file(bad, "z_mm,radius_mm\n0,10\n5,10\n4,12\n");
+  const testing::HornRun refused = run({"profile", "--profile", bad});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "zavolt-horn: error: " + bad + ": line 4: z_mm goes backwards: '4'\n");
+  const testing::HornRun missing = run({"profile", "--profile", (dir / "none.csv").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "zavolt-horn: error: cannot read " + (dir / "none.csv").string() + ": No such file or directory\n");
+  EXPECT_EQ(run({"profile", "--profile", own, "--pitch", "3"}).err,
+            "zavolt-horn: error: --pitch does not apply to a profile read from a file, got 3\n");
+}
+
 TEST(ProfileCommand, RefusesWhatItCannotBuild) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"profile", "--freq", "12"}, "profile needs one horn: --radius and --slant, --gain and --s, or --edge-taper and --s"},
+      {{"profile", "--freq", "12"}, "profile needs one horn: --radius and --slant, --gain and --s, --edge-taper and --s, or --profile FILE.csv"},
       {{"profile", "--radius", "15.4", "--slant", "47.6", "--gain", "20", "--freq", "12"},
-       "profile needs one horn: --radius and --slant, --gain and --s, or --edge-taper and --s"},
+       "profile needs one horn: --radius and --slant, --gain and --s, --edge-taper and --s, or --profile FILE.csv"},
       {{"profile", "--radius", "15.4", "--slant", "47.6"}, "profile needs --band FMIN,FMAX or --freq F"},
       {testing::with(kFeed, {"--band", "10,12"}), "--band and --freq exclude each other, got 10,12 and 12"},
       {{"profile", "--radius", "15.4", "--slant", "47.6", "--band", "10,25"}, "--band must be at most 2.4:1, got 10,25"},
