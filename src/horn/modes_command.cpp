@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <charconv>
+#include <complex>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -18,6 +20,7 @@
 #include "horn/command_support.hpp"
 #include "horn/failure.hpp"
 #include "horn/output.hpp"
+#include "horn/plot.hpp"
 #include "horn/report.hpp"
 #include "horn/units.hpp"
 #include "horn/values.hpp"
@@ -39,6 +42,7 @@ constexpr int kParts = 6;
 [[noreturn]] void refuse(const std::string& message) { throw UsageError(message); }
 
 struct ModesRequest {
+  bool pattern = false;  // pattern, else analyse
   CommonOptions common;
   std::string profile_path;
   profile::Profile profile;
@@ -48,6 +52,7 @@ struct ModesRequest {
   modes::Options options;
   unsigned jobs = 0;
   std::optional<std::string> touchstone;
+  ValueSequence theta_deg;  // pattern
 };
 
 double number_of(const std::string& option, const std::string& text) {
@@ -78,10 +83,13 @@ std::string read_file(const std::string& path) {
 // Returns the request, or the help text in *help.
 std::optional<ModesRequest> parse(std::span<const std::string> args, std::string* help) {
   const std::string command = args.front();
-  if (command != "analyse" && command != "analyze") {
-    refuse(fmt::format("--model modes applies to analyse only so far, got {}", command));
+  const bool pattern = command == "pattern";
+  if (command != "analyse" && command != "analyze" && !pattern) {
+    refuse(fmt::format("--model modes applies to analyse and pattern, got {}", command));
   }
-  CLI::App app("Analyse a horn as built by mode matching of its profile", fmt::format("{} analyse --model modes", kProgram));
+  CLI::App app(pattern ? "The far field of a horn as built, by mode matching of its profile"
+                       : "Analyse a horn as built by mode matching of its profile",
+               fmt::format("{} {} --model modes", kProgram, pattern ? "pattern" : "analyse"));
   std::map<std::string, std::string> v;
   const auto value = [&](const std::string& name, const std::string& type, const std::string& text) {
     app.add_option(name, v[name], text)->type_name(type);
@@ -89,20 +97,25 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   value("--model", "modes", "The mode-matching model of the profile");
   value("--profile", "FILE.csv", "The horn as built: length,radius per section, input first (in --unit)");
   value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP");
-  value("--levels", "DB,...", "Beamwidth levels, dB (default 3,10)");
+  if (pattern) {
+    value("--theta", "RANGE", "Angles from the axis, degrees, 0 to 90 (default 0:90:0.5)");
+    value("--plot", "FILE.svg", "Also draw the co-polar cuts and the 45 degree cross-polar cut into an SVG file");
+  } else {
+    value("--levels", "DB,...", "Beamwidth levels, dB (default 3,10)");
+    value("--touchstone", "FILE.s1p", "Also write S11 over the sweep as Touchstone 1.1");
+  }
   value("--edge-angle", "DEG", "Reflector edge half-angle, between 0 and 90 degrees");
   value("--f-over-d", "X", "Reflector f/D, above 0.25, instead of --edge-angle");
   value("--aperture", "matched|diagonal", "Aperture termination (default matched: no reflection from the aperture)");
   value("--modes", "N", "Modes of each kind in the widest section (default: the converged limit)");
   value("--mode-rule", "radius|fixed", "radius (default): one cut-off limit; fixed: N modes in every section");
   value("--jobs", "N", "Threads for the sweep (default: every core)");
-  value("--touchstone", "FILE.s1p", "Also write S11 over the sweep as Touchstone 1.1");
   value("--unit", "mm|cm|in|m", "Unit of every length (default mm)");
   value("--format", "table|csv|json", "Output format (default table)");
   value("--output", "FILE", "Write the output to FILE instead of standard output");
   bool convergence = false;
   bool quiet = false;
-  app.add_flag("--convergence", convergence, "Solve again at 1.5 times the mode limit and report the change");
+  if (!pattern) app.add_flag("--convergence", convergence, "Solve again at 1.5 times the mode limit and report the change");
   app.add_flag("--quiet", quiet, "Do not print warnings");
   std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
   try {
@@ -119,6 +132,7 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
     return it->second;
   };
   ModesRequest r;
+  r.pattern = pattern;
   if (const auto unit = given("--unit")) {
     const auto named = unit_named(*unit);
     if (!named) refuse(fmt::format("--unit must be mm, cm, in or m, got {}", *unit));
@@ -138,6 +152,19 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   const auto freq = given("--freq");
   if (!freq) refuse("--freq is required");
   r.frequency_ghz = sequence_of("--freq", *freq);
+  if (pattern) {
+    r.theta_deg = sequence_of("--theta", given("--theta").value_or("0:90:0.5"));
+    for (std::size_t i = 0; i < r.theta_deg.size(); ++i) {
+      if (!(r.theta_deg.at(i) >= 0.0 && r.theta_deg.at(i) <= 90.0)) {
+        refuse(fmt::format("--theta must lie between 0 and 90 degrees under --model modes (aperture integration gives "
+                           "the forward hemisphere), got {}", shortest(r.theta_deg.at(i))));
+      }
+    }
+    r.common.plot = given("--plot");
+    if (r.common.plot && !(r.common.plot->size() > 4 && r.common.plot->ends_with(".svg"))) {
+      refuse(fmt::format("--plot must name an .svg file, got {}", *r.common.plot));
+    }
+  }
   r.levels_db = sequence_of("--levels", given("--levels").value_or("3,10"));
   for (std::size_t i = 0; i < r.levels_db.size(); ++i) {
     if (!(r.levels_db.at(i) > 0.0 && std::isfinite(r.levels_db.at(i)))) {
@@ -228,7 +255,10 @@ ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
   return head;
 }
 
+void solution_warnings(const modes::Solution& s, Warnings& warnings);
+
 Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) {
+  solution_warnings(s, warnings);
   const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
   Row row{{Cell::of(s.frequency / 1e9), Cell::of(s.return_loss_db), Cell::of(s.s11.real()), Cell::of(s.s11.imag()),
            Cell::of(std::arg(s.s11) / kDegree), Cell::of(s.directivity_dbi()), Cell::of(s.gain_dbi())}};
@@ -269,12 +299,6 @@ Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) 
     row.cells.push_back(Cell::of(s.convergence->delta_s11));
     row.cells.push_back(Cell::of(s.convergence->delta_copol_db));
   }
-  if (s.warnings.aperture_below_wavelength) {
-    warnings.note("modes-aperture", fmt::format("the aperture radius is below one wavelength {}: the aperture's reflection, not modelled with --aperture matched, grows", where));
-  }
-  if (s.warnings.input_overmoded) {
-    warnings.note("modes-overmoded", fmt::format("the input guide passes more than TE11 among the m = 1 modes {}", where));
-  }
   if (s.warnings.not_converged) {
     warnings.note("modes-convergence", fmt::format("the mode limit did not converge {}: S11 changed by {:.4f}, the co-polar cuts by {:.3f} dB at 1.5 times the limit",
                                                    where, s.convergence->delta_s11, s.convergence->delta_copol_db));
@@ -289,6 +313,66 @@ std::string touchstone_of(const std::vector<modes::Solution>& sweep, const modes
   t += "# GHz S RI R 50\n";
   for (const auto& s : sweep) t += fmt::format("{} {} {}\n", shortest(s.frequency / 1e9), shortest(s.s11.real()), shortest(s.s11.imag()));
   return t;
+}
+
+ReportHead pattern_head_of(const ModesRequest& r, const modes::Solver& solver) {
+  ReportHead head = head_of(r, solver);
+  head.command = "pattern";
+  head.inputs = {number_input("frequency_ghz", "frequency", "GHz", r.frequency_ghz),
+                 number_input("theta_deg", "theta", "deg", r.theta_deg)};
+  add_edge_input(head, r.edge);
+  head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"theta_deg", "theta (deg)", kShortest},
+                  Column{"plane", "plane", kShortest},          Column{"polarisation", "polarisation", kShortest},
+                  Column{"level_db", "level (dB)", kDecibels},   Column{"phase_deg", "phase (deg)", 2}};
+  return head;
+}
+
+// The cuts of one frequency: E, H and 45 degree co-polar, then the 45 degree cross-polar (zero in
+// the E and H planes by symmetry, so not written), levels and phases relative to co(0).
+void pattern_rows(const ModesRequest& r, const modes::Solution& s, RowWriter& writer, std::vector<Curve>* curves) {
+  constexpr std::size_t kBlock = 4096;
+  const double ghz = s.frequency / 1e9;
+  struct Cut {
+    const char* plane;
+    const char* polarisation;
+  };
+  constexpr Cut kCuts[] = {{"E", "co"}, {"H", "co"}, {"45", "co"}, {"45", "cross"}};
+  std::vector<double> thetas;
+  for (std::size_t c = 0; c < 4; ++c) {
+    Curve* curve = nullptr;
+    if (curves) {
+      curves->push_back(Curve{fmt::format("{} {} {} GHz", kCuts[c].plane, kCuts[c].polarisation, shortest(ghz)), {}, {}});
+      curve = &curves->back();
+    }
+    for (std::size_t from = 0; from < r.theta_deg.size(); from += kBlock) {
+      const std::size_t to = std::min(r.theta_deg.size(), from + kBlock);
+      thetas.clear();
+      for (std::size_t i = from; i < to; ++i) thetas.push_back(r.theta_deg.at(i) * kDegree);
+      const std::vector<modes::CutPoint> points = s.cuts(thetas);
+      for (std::size_t i = from; i < to; ++i) {
+        const modes::CutPoint& p = points[i - from];
+        const std::complex<double> v = c == 0 ? p.e_plane : c == 1 ? p.h_plane : c == 2 ? p.co45 : p.cross45;
+        const double level = 20.0 * std::log10(std::abs(v));
+        const double phase = std::abs(v) == 0.0 ? 0.0 : std::arg(v) / kDegree;
+        writer.row(Row{{Cell::of(ghz), Cell::of(r.theta_deg.at(i)), Cell::of_text(kCuts[c].plane),
+                        Cell::of_text(kCuts[c].polarisation), Cell::of(level), Cell::of(phase)}});
+        if (curve) {
+          curve->x.push_back(r.theta_deg.at(i));
+          curve->y.push_back(level);
+        }
+      }
+    }
+  }
+}
+
+void solution_warnings(const modes::Solution& s, Warnings& warnings) {
+  const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
+  if (s.warnings.aperture_below_wavelength) {
+    warnings.note("modes-aperture", fmt::format("the aperture radius is below one wavelength {}: the aperture's reflection, not modelled with --aperture matched, grows", where));
+  }
+  if (s.warnings.input_overmoded) {
+    warnings.note("modes-overmoded", fmt::format("the input guide passes more than TE11 among the m = 1 modes {}", where));
+  }
 }
 
 }  // namespace
@@ -340,6 +424,8 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   const ModesRequest& r = *request;
   std::optional<OutputFile> output_file;
   if (r.common.output) output_file.emplace(*r.common.output);
+  std::optional<OutputFile> plot_file;
+  if (r.common.plot) plot_file.emplace(*r.common.plot);
   std::optional<OutputFile> touchstone_file;
   if (r.touchstone) touchstone_file.emplace(*r.touchstone);
   const modes::Solver solver(r.profile, r.options);
@@ -362,11 +448,25 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *r.common.output : "standard output");
   const std::unique_ptr<RowWriter> writer = make_row_writer(r.common.format, out);
   Warnings warnings;
-  writer->begin(head_of(r, solver));
-  for (const auto& s : sweep) writer->row(row_of(r, s, warnings));
+  std::vector<Curve> curves;
+  if (r.pattern) {
+    writer->begin(pattern_head_of(r, solver));
+    for (const auto& s : sweep) {
+      solution_warnings(s, warnings);
+      pattern_rows(r, s, *writer, r.common.plot ? &curves : nullptr);
+    }
+  } else {
+    writer->begin(head_of(r, solver));
+    for (const auto& s : sweep) writer->row(row_of(r, s, warnings));
+  }
   writer->end(warnings.lines());
   out.flush();
   if (output_file) output_file->close();
+  if (plot_file) {
+    const std::optional<double> edge = r.edge ? std::optional(r.edge->half_angle_deg()) : std::nullopt;
+    write_all(plot_file->fd(), pattern_plot_svg(fmt::format("{}, mode matching", r.profile_path), curves, edge), *r.common.plot);
+    plot_file->close();
+  }
   if (touchstone_file) {
     write_all(touchstone_file->fd(), touchstone_of(sweep, solver), *r.touchstone);
     touchstone_file->close();

@@ -1,5 +1,5 @@
-// analyse --model modes: the mode-matching model of a profile over frequency, its rows in every
-// format and its S11 as a Touchstone file.
+// analyse and pattern --model modes: the mode-matching model of a profile over frequency, its
+// rows in every format, its S11 as a Touchstone file and its cuts as a plot.
 #pragma once
 
 #include <span>
@@ -14,7 +14,7 @@ namespace zavolt::horn {
 // (or --model=modes).
 [[nodiscard]] bool modes_model_requested(std::span<const std::string> args);
 
-// Runs analyse --model modes. Throws UsageError for the command line, InvalidInput for what the
+// Runs analyse or pattern --model modes. Throws UsageError for the command line, InvalidInput for what the
 // solver refuses, WriteFailure for a file; writes the warnings to streams.error unless --quiet.
 void run_modes(std::span<const std::string> args, const HornStreams& streams);
 

@@ -121,6 +121,8 @@ double Solution::aperture_power(Kind kind, int order) const noexcept {
 
 CutPoint Solution::cut_point(double theta) const {
   require_theta(theta);
+  // On the axis A = B = co(0): the field is 1 exactly, its phase 0, and there is no cross-polar field.
+  if (theta == 0.0) return CutPoint{0.0, 1.0, 1.0, 1.0, 0.0};
   const auto [a, b] = far_field->fields(theta);
   const Complex e = a / far_field->boresight;
   const Complex h = b / far_field->boresight;

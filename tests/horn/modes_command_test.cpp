@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
+#include <cmath>
 #include <complex>
 
 #include "horn/horn_run.hpp"
@@ -81,6 +82,42 @@ TEST(ModesCommand, CsvRowsAreTheLibrarysAndTouchstoneReadsBack) {
   EXPECT_EQ(doc["model"], "modes");
   EXPECT_EQ(doc["rows"][0]["s11_re"].get<double>(), solver.solve(16e9).s11.real());
   EXPECT_TRUE(doc["rows"][0].contains("delta_s11"));
+}
+
+TEST(ModesCommand, PatternRowsNameTheirPlaneAndPolarisation) {
+  const zavolt::testing::ScratchDir dir;
+  zavolt::testing::write_file(dir / "horn.csv", kProfile);
+  const auto r = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
+                      "--theta", "0:20:10", "--format", "csv", "--modes", "12"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 13u);  // E, H, 45 co and 45 cross at three angles
+  EXPECT_EQ(lines[0], "frequency_ghz,theta_deg,plane,polarisation,level_db,phase_deg");
+  EXPECT_EQ(lines[1], "17,0,E,co,0,0");
+  EXPECT_EQ(lines[4], "17,0,H,co,0,0");
+  EXPECT_EQ(lines[10], "17,0,45,cross,-inf,0");
+  const profile::Profile p{{{0.020, 0.006}, {0.003, 0.0095}, {0.0025, 0.014}, {0.012, 0.011}, {0.015, 0.016}}};
+  modes::Options o;
+  o.modes = 12;
+  const modes::CutPoint c = modes::Solver(p, o).solve(17e9).cut_point(20.0 * 3.141592653589793 / 180.0);
+  const auto f = csv_fields(lines[12]);
+  EXPECT_EQ(f[2], "45");
+  EXPECT_EQ(f[3], "cross");
+  EXPECT_EQ(number(f[4]), 20.0 * std::log10(std::abs(c.cross45)));
+  const auto j = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
+                      "--theta", "10", "--format", "json", "--modes", "12"});
+  ASSERT_EQ(j.status, 0) << j.err;
+  const auto doc = nlohmann::json::parse(j.out);
+  ASSERT_EQ(doc["rows"].size(), 4u);
+  EXPECT_EQ(doc["rows"][3]["plane"], "45");
+  EXPECT_EQ(doc["rows"][3]["polarisation"], "cross");
+  const auto table = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
+                          "--theta", "10", "--modes", "12"});
+  EXPECT_NE(table.out.find("cross"), std::string::npos);
+  const auto behind = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
+                           "--theta", "0:120:30"});
+  EXPECT_EQ(behind.status, 2);
+  EXPECT_NE(behind.err.find("--theta must lie between 0 and 90 degrees under --model modes"), std::string::npos);
 }
 
 TEST(ModesCommand, Refusals) {
