@@ -102,6 +102,7 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
     value("--plot", "FILE.svg", "Also draw the co-polar cuts and the 45 degree cross-polar cut into an SVG file");
   } else {
     value("--levels", "DB,...", "Beamwidth levels, dB (default 3,10)");
+    value("--plot", "FILE.svg", "Also draw the return loss and the peak cross-polar level against frequency into an SVG file");
     value("--touchstone", "FILE.s1p", "Also write S11 over the sweep as Touchstone 1.1");
   }
   value("--edge-angle", "DEG", "Reflector edge half-angle, between 0 and 90 degrees");
@@ -160,10 +161,10 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
                            "the forward hemisphere), got {}", shortest(r.theta_deg.at(i))));
       }
     }
-    r.common.plot = given("--plot");
-    if (r.common.plot && !(r.common.plot->size() > 4 && r.common.plot->ends_with(".svg"))) {
-      refuse(fmt::format("--plot must name an .svg file, got {}", *r.common.plot));
-    }
+  }
+  r.common.plot = given("--plot");
+  if (r.common.plot && !(r.common.plot->size() > 4 && r.common.plot->ends_with(".svg"))) {
+    refuse(fmt::format("--plot must name an .svg file, got {}", *r.common.plot));
   }
   r.levels_db = sequence_of("--levels", given("--levels").value_or("3,10"));
   for (std::size_t i = 0; i < r.levels_db.size(); ++i) {
@@ -257,6 +258,16 @@ ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
 
 void solution_warnings(const modes::Solution& s, Warnings& warnings);
 
+// The 45 degree cross-polar peak within the 10 dB beamwidth, and within the edge angle when given.
+double xpol_peak(const ModesRequest& r, const modes::Solution& s) {
+  std::optional<double> cone;
+  if (r.edge) {
+    const modes::Beamwidth b10 = s.beamwidth(modes::Plane::d45, 10.0);
+    cone = std::min(b10.width ? *b10.width / 2.0 : std::numbers::pi / 2.0, r.edge->half_angle_rad());
+  }
+  return s.xpol_peak_db(cone);
+}
+
 Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) {
   solution_warnings(s, warnings);
   const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
@@ -272,12 +283,7 @@ Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) 
       row.cells.push_back(b.width ? Cell::of(*b.width / kDegree) : Cell{});
     }
   }
-  std::optional<double> cone;
-  if (r.edge) {
-    const modes::Beamwidth b10 = s.beamwidth(modes::Plane::d45, 10.0);
-    cone = std::min(b10.width ? *b10.width / 2.0 : std::numbers::pi / 2.0, r.edge->half_angle_rad());
-  }
-  row.cells.push_back(Cell::of(s.xpol_peak_db(cone)));
+  row.cells.push_back(Cell::of(xpol_peak(r, s)));
   if (r.edge) {
     const double edge = r.edge->half_angle_rad();
     const modes::FeedMetrics m = s.feed_metrics(edge);
@@ -463,8 +469,23 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   out.flush();
   if (output_file) output_file->close();
   if (plot_file) {
-    const std::optional<double> edge = r.edge ? std::optional(r.edge->half_angle_deg()) : std::nullopt;
-    write_all(plot_file->fd(), pattern_plot_svg(fmt::format("{}, mode matching", r.profile_path), curves, edge), *r.common.plot);
+    const std::string title = fmt::format("{}, mode matching", r.profile_path);
+    std::string svg;
+    if (r.pattern) {
+      const std::optional<double> edge = r.edge ? std::optional(r.edge->half_angle_deg()) : std::nullopt;
+      svg = pattern_plot_svg(title, curves, edge);
+    } else {
+      Curve loss{"return loss", {}, {}};
+      Curve xpol{"cross-polar peak", {}, {}};
+      for (const auto& s : sweep) {
+        loss.x.push_back(s.frequency / 1e9);
+        loss.y.push_back(s.return_loss_db);
+        xpol.x.push_back(s.frequency / 1e9);
+        xpol.y.push_back(xpol_peak(r, s));
+      }
+      svg = two_panel_plot_svg(title, loss, "return loss (dB)", xpol, "45 deg cross-polar peak (dB)");
+    }
+    write_all(plot_file->fd(), svg, *r.common.plot);
     plot_file->close();
   }
   if (touchstone_file) {

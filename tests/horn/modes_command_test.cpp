@@ -82,6 +82,12 @@ TEST(ModesCommand, CsvRowsAreTheLibrarysAndTouchstoneReadsBack) {
   EXPECT_EQ(doc["model"], "modes");
   EXPECT_EQ(doc["rows"][0]["s11_re"].get<double>(), solver.solve(16e9).s11.real());
   EXPECT_TRUE(doc["rows"][0].contains("delta_s11"));
+  // The plot of return loss and cross-polar peak against frequency.
+  const std::string svg = (dir / "horn.svg").string();
+  const auto plotted = run({"analyse", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq",
+                            "16:17:0.5", "--modes", "12", "--plot", svg, "--quiet"});
+  ASSERT_EQ(plotted.status, 0) << plotted.err;
+  EXPECT_NE(zavolt::testing::read_file(svg).find("<svg"), std::string::npos);
 }
 
 TEST(ModesCommand, PatternRowsNameTheirPlaneAndPolarisation) {
