@@ -188,6 +188,29 @@ std::string analysis_plot_svg(const std::string& title, const Curve& gain, const
   return page.svg();
 }
 
+std::string two_panel_plot_svg(const std::string& title, const Curve& upper, const std::string& upper_label,
+                               const Curve& lower, const std::string& lower_label) {
+  SvgPage page;
+  Bounds frequencies;
+  Bounds top;
+  Bounds bottom;
+  for (std::size_t i = 0; i < upper.x.size(); ++i) {
+    frequencies.take(upper.x[i]);
+    top.take(upper.y[i]);
+  }
+  for (const double y : lower.y) bottom.take(y);
+  const auto [f0, f1] = frequencies.padded(0.0, 1.0);
+  const auto [t0, t1] = top.padded(0.08, 1.0);
+  const auto [b0, b1] = bottom.padded(0.08, 1.0);
+  page->vpor(0.1, 0.8, 0.58, 0.92);
+  frame(*page, f0, f1, t0, t1, "", upper_label.c_str(), title);
+  draw_curve(*page, upper, curve_colour(0), t0);
+  page->vpor(0.1, 0.8, 0.1, 0.44);
+  frame(*page, f0, f1, b0, b1, "frequency (GHz)", lower_label.c_str(), "");
+  draw_curve(*page, lower, curve_colour(1), b0);
+  return page.svg();
+}
+
 std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>& levels,
                              std::optional<double> edge_angle_deg) {
   SvgPage page;

@@ -22,6 +22,11 @@ struct Curve {
 [[nodiscard]] std::string analysis_plot_svg(const std::string& title, const Curve& gain,
                                             const std::vector<Curve>& beamwidths);
 
+// Two quantities against frequency (GHz), one curve in each panel, labelled with their units (the
+// mode-matching model's return loss and peak cross-polar level). Returns the SVG document.
+[[nodiscard]] std::string two_panel_plot_svg(const std::string& title, const Curve& upper, const std::string& upper_label,
+                                             const Curve& lower, const std::string& lower_label);
+
 // Level (dB below boresight) against theta (degrees), one curve per frequency, with the -3 dB and
 // -10 dB levels marked, and the reflector's edge angle when there is one. Levels below the
 // plot's floor (nulls are minus infinity) are drawn at the floor's edge.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "horn/values.hpp"
@@ -10,26 +11,34 @@
 namespace zavolt::horn {
 
 // One number of a row: a binary64 of the model, a binary32 of the classic routines, or nothing
-// (a beamwidth that does not exist, a design point without a solution).
+// (a beamwidth that does not exist, a design point without a solution); or a short word of a
+// label column (a pattern's plane "E", "H", "45").
 class Cell {
 public:
-  enum class Kind { Empty, Double, Single, Truth };
+  enum class Kind { Empty, Double, Single, Truth, Text };
 
   Cell() = default;
   static Cell of(double value) { return Cell(Kind::Double, value, 0.0f); }
   static Cell of_single(float value) { return Cell(Kind::Single, 0.0, value); }
   // true or false: CSV and the table write the word, JSON a boolean.
   static Cell of_truth(bool value) { return Cell(Kind::Truth, value ? 1.0 : 0.0, 0.0f); }
+  static Cell of_text(std::string text) {
+    Cell c(Kind::Text, 0.0, 0.0f);
+    c.text_ = std::move(text);
+    return c;
+  }
 
   [[nodiscard]] Kind kind() const noexcept { return kind_; }
   [[nodiscard]] double value() const noexcept { return value_; }
   [[nodiscard]] float single() const noexcept { return single_; }
+  [[nodiscard]] const std::string& text() const noexcept { return text_; }
 
 private:
   Cell(Kind kind, double value, float single) : kind_(kind), value_(value), single_(single) {}
   Kind kind_ = Kind::Empty;
   double value_ = 0.0;
   float single_ = 0.0f;
+  std::string text_;
 };
 
 struct Column {

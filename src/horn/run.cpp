@@ -9,6 +9,7 @@
 
 #include "horn/commands.hpp"
 #include "horn/failure.hpp"
+#include "horn/modes_command.hpp"
 #include "horn/options.hpp"
 #include "horn/output.hpp"
 #include "zavolt/invalid_input.hpp"
@@ -107,6 +108,10 @@ void run_request(const Request& request, const HornStreams& streams) {
 
 int run_horn(std::span<const std::string> args, const HornStreams& streams) {
   try {
+    if (modes_model_requested(args)) {
+      run_modes(args, streams);
+      return 0;
+    }
     const Request request = parse_command_line(args);
     if (const auto* text = std::get_if<TextRequest>(&request)) {
       write_all(streams.output, text->text, "standard output");

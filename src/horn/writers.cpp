@@ -120,6 +120,7 @@ Json json_cell(const Cell& cell) {
   if (missing(cell)) return nullptr;
   if (cell.kind() == Cell::Kind::Truth) return cell.value() != 0.0;
   if (cell.kind() == Cell::Kind::Double) return json_number(cell.value());
+  if (cell.kind() == Cell::Kind::Text) return cell.text();
   if (!std::isfinite(cell.single())) return nullptr;
   // The binary64 nearest the binary32's shortest text, so that the JSON shows "20.0003", not
   // the binary32's exact binary64 value 20.000299453735352.
@@ -217,12 +218,14 @@ std::string csv_field(std::string_view text) {
 std::string csv_number(const Cell& cell) {
   if (missing(cell)) return {};
   if (cell.kind() == Cell::Kind::Truth) return cell.value() != 0.0 ? "true" : "false";
+  if (cell.kind() == Cell::Kind::Text) return csv_field(cell.text());
   // fmt's {} is the shortest text that reads back as the same binary64, or binary32 for a float.
   return cell.kind() == Cell::Kind::Double ? fmt::format("{}", cell.value()) : fmt::format("{}", cell.single());
 }
 
 std::string table_number(const Cell& cell, int decimals) {
   if (missing(cell)) return "-";
+  if (cell.kind() == Cell::Kind::Text) return cell.text();
   if (decimals < 0 || cell.kind() == Cell::Kind::Truth) return csv_number(cell);
   return cell.kind() == Cell::Kind::Double ? fmt::format("{:.{}f}", cell.value(), decimals)
                                            : fmt::format("{:.{}f}", cell.single(), decimals);

@@ -1,0 +1,504 @@
+// analyse --model modes: the mode-matching solver swept on a pool of threads, one row per
+// frequency through the common writers, and S11 as Touchstone.
+#include "horn/modes_command.hpp"
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <charconv>
+#include <complex>
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "horn/command_support.hpp"
+#include "horn/failure.hpp"
+#include "horn/output.hpp"
+#include "horn/plot.hpp"
+#include "horn/report.hpp"
+#include "horn/units.hpp"
+#include "horn/values.hpp"
+#include "horn/warnings.hpp"
+#include "horn/writers.hpp"
+#include "zavolt/modes.hpp"
+
+namespace zavolt::horn {
+
+namespace {
+
+constexpr std::string_view kProgram = "zavolt-horn";
+constexpr double kDegree = std::numbers::pi / 180.0;
+constexpr int kDecibels = 3;
+constexpr int kAngles = 3;
+constexpr int kFractions = 4;
+constexpr int kParts = 6;
+
+[[noreturn]] void refuse(const std::string& message) { throw UsageError(message); }
+
+struct ModesRequest {
+  bool pattern = false;  // pattern, else analyse
+  CommonOptions common;
+  std::string profile_path;
+  profile::Profile profile;
+  ValueSequence frequency_ghz;
+  ValueSequence levels_db;
+  std::optional<ReflectorEdge> edge;
+  modes::Options options;
+  unsigned jobs = 0;
+  std::optional<std::string> touchstone;
+  ValueSequence theta_deg;  // pattern
+};
+
+double number_of(const std::string& option, const std::string& text) {
+  try {
+    return parse_number(text).value;
+  } catch (const ValueSyntax& syntax) {
+    refuse(fmt::format("{} {}, got {}", option, syntax.what(), text));
+  }
+}
+
+ValueSequence sequence_of(const std::string& option, const std::string& text) {
+  try {
+    return parse_values(text);
+  } catch (const ValueSyntax& syntax) {
+    refuse(fmt::format("{} {}, got {}", option, syntax.what(), text));
+  }
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const int error = errno;
+  if (!in) throw WriteFailure("cannot read", path, error);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Returns the request, or the help text in *help.
+std::optional<ModesRequest> parse(std::span<const std::string> args, std::string* help) {
+  const std::string command = args.front();
+  const bool pattern = command == "pattern";
+  if (command != "analyse" && command != "analyze" && !pattern) {
+    refuse(fmt::format("--model modes applies to analyse and pattern, got {}", command));
+  }
+  CLI::App app(pattern ? "The far field of a horn as built, by mode matching of its profile"
+                       : "Analyse a horn as built by mode matching of its profile",
+               fmt::format("{} {} --model modes", kProgram, pattern ? "pattern" : "analyse"));
+  std::map<std::string, std::string> v;
+  const auto value = [&](const std::string& name, const std::string& type, const std::string& text) {
+    app.add_option(name, v[name], text)->type_name(type);
+  };
+  value("--model", "modes", "The mode-matching model of the profile");
+  value("--profile", "FILE.csv", "The horn as built: length,radius per section, input first (in --unit)");
+  value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP");
+  if (pattern) {
+    value("--theta", "RANGE", "Angles from the axis, degrees, 0 to 90 (default 0:90:0.5)");
+    value("--plot", "FILE.svg", "Also draw the co-polar cuts and the 45 degree cross-polar cut into an SVG file");
+  } else {
+    value("--levels", "DB,...", "Beamwidth levels, dB (default 3,10)");
+    value("--plot", "FILE.svg", "Also draw the return loss and the peak cross-polar level against frequency into an SVG file");
+    value("--touchstone", "FILE.s1p", "Also write S11 over the sweep as Touchstone 1.1");
+  }
+  value("--edge-angle", "DEG", "Reflector edge half-angle, between 0 and 90 degrees");
+  value("--f-over-d", "X", "Reflector f/D, above 0.25, instead of --edge-angle");
+  value("--aperture", "matched|diagonal", "Aperture termination (default matched: no reflection from the aperture)");
+  value("--modes", "N", "Modes of each kind in the widest section (default: the converged limit)");
+  value("--mode-rule", "radius|fixed", "radius (default): one cut-off limit; fixed: N modes in every section");
+  value("--jobs", "N", "Threads for the sweep (default: every core)");
+  value("--unit", "mm|cm|in|m", "Unit of every length (default mm)");
+  value("--format", "table|csv|json", "Output format (default table)");
+  value("--output", "FILE", "Write the output to FILE instead of standard output");
+  bool convergence = false;
+  bool quiet = false;
+  if (!pattern) app.add_flag("--convergence", convergence, "Solve again at 1.5 times the mode limit and report the change");
+  app.add_flag("--quiet", quiet, "Do not print warnings");
+  std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    *help = app.help();
+    return std::nullopt;
+  } catch (const CLI::ParseError& error) {
+    refuse(error.what());
+  }
+  const auto given = [&](const std::string& name) -> std::optional<std::string> {
+    const auto it = v.find(name);
+    if (it == v.end() || it->second.empty()) return std::nullopt;
+    return it->second;
+  };
+  ModesRequest r;
+  r.pattern = pattern;
+  if (const auto unit = given("--unit")) {
+    const auto named = unit_named(*unit);
+    if (!named) refuse(fmt::format("--unit must be mm, cm, in or m, got {}", *unit));
+    r.common.unit = *named;
+  }
+  if (const auto format = given("--format")) {
+    const auto named = format_named(*format);
+    if (!named) refuse(fmt::format("--format must be table, csv or json, got {}", *format));
+    r.common.format = *named;
+  }
+  r.common.output = given("--output");
+  r.common.quiet = quiet;
+  const auto path = given("--profile");
+  if (!path) refuse("--model modes needs --profile FILE.csv (the profile generator is not wired in yet)");
+  r.profile_path = *path;
+  r.profile = read_profile_csv(read_file(*path), metres_from(r.common.unit, 1.0), *path);
+  const auto freq = given("--freq");
+  if (!freq) refuse("--freq is required");
+  r.frequency_ghz = sequence_of("--freq", *freq);
+  if (pattern) {
+    r.theta_deg = sequence_of("--theta", given("--theta").value_or("0:90:0.5"));
+    for (std::size_t i = 0; i < r.theta_deg.size(); ++i) {
+      if (!(r.theta_deg.at(i) >= 0.0 && r.theta_deg.at(i) <= 90.0)) {
+        refuse(fmt::format("--theta must lie between 0 and 90 degrees under --model modes (aperture integration gives "
+                           "the forward hemisphere), got {}", shortest(r.theta_deg.at(i))));
+      }
+    }
+  }
+  r.common.plot = given("--plot");
+  if (r.common.plot && !(r.common.plot->size() > 4 && r.common.plot->ends_with(".svg"))) {
+    refuse(fmt::format("--plot must name an .svg file, got {}", *r.common.plot));
+  }
+  r.levels_db = sequence_of("--levels", given("--levels").value_or("3,10"));
+  for (std::size_t i = 0; i < r.levels_db.size(); ++i) {
+    if (!(r.levels_db.at(i) > 0.0 && std::isfinite(r.levels_db.at(i)))) {
+      refuse(fmt::format("--levels must be positive, got {}", shortest(r.levels_db.at(i))));
+    }
+  }
+  const auto angle = given("--edge-angle");
+  const auto fd = given("--f-over-d");
+  if (angle && fd) refuse(fmt::format("--edge-angle and --f-over-d exclude each other, got {} and {}", *angle, *fd));
+  if (angle) {
+    const TypedNumber deg = parse_number(*angle);
+    if (!(deg.value > 0.0 && deg.value < 90.0)) refuse(fmt::format("--edge-angle must lie between 0 and 90 degrees, got {}", *angle));
+    r.edge = ReflectorEdge{deg, false};
+  } else if (fd) {
+    const TypedNumber ratio = parse_number(*fd);
+    if (!(ratio.value > 0.25 && std::isfinite(ratio.value))) refuse(fmt::format("--f-over-d must be above 0.25, got {}", *fd));
+    r.edge = ReflectorEdge{ratio, true};
+  }
+  if (const auto ap = given("--aperture")) {
+    if (*ap == "matched") r.options.aperture = modes::Termination::matched;
+    else if (*ap == "diagonal") r.options.aperture = modes::Termination::diagonal;
+    else refuse(fmt::format("--aperture must be matched or diagonal, got {}", *ap));
+  }
+  if (const auto rule = given("--mode-rule")) {
+    if (*rule == "radius") r.options.rule = modes::ModeRule::radius;
+    else if (*rule == "fixed") r.options.rule = modes::ModeRule::fixed;
+    else refuse(fmt::format("--mode-rule must be radius or fixed, got {}", *rule));
+  }
+  const auto whole = [&](const std::string& option, const std::string& text, int least) {
+    const double x = number_of(option, text);
+    if (!(x >= least && x <= 100000.0 && x == std::floor(x))) {
+      refuse(fmt::format("{} must be a whole number from {}, got {}", option, least, text));
+    }
+    return static_cast<int>(x);
+  };
+  if (const auto n = given("--modes")) r.options.modes = whole("--modes", *n, 1);
+  if (const auto n = given("--jobs")) r.jobs = static_cast<unsigned>(whole("--jobs", *n, 1));
+  r.options.convergence = convergence;
+  r.touchstone = given("--touchstone");
+  return r;
+}
+
+ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
+  const Unit unit = r.common.unit;
+  ReportHead head;
+  head.command = "analyse";
+  head.unit = std::string(unit_name(unit));
+  head.model = "modes";
+  head.phase = "as built";
+  head.inputs.push_back(number_input("frequency_ghz", "frequency", "GHz", r.frequency_ghz));
+  head.inputs.push_back(number_input("levels_db", "levels", "dB", r.levels_db));
+  add_edge_input(head, r.edge);
+  head.summary.push_back(Summary{"profile", fmt::format("{} ({} junctions after merging equal radii)", r.profile_path, solver.junctions())});
+  head.summary.push_back(Summary{"input radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.input_radius())), unit_name(unit))});
+  head.summary.push_back(Summary{"aperture radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.aperture_radius())), unit_name(unit))});
+  head.summary.push_back(Summary{"aperture", r.options.aperture == modes::Termination::matched
+                                                 ? "matched guide (no reflection from the aperture)"
+                                                 : "diagonal (each mode's own free-space reflection)"});
+  head.summary.push_back(Summary{"mode rule", fmt::format("{}, {} modes of each kind in the widest section",
+                                                           r.options.rule == modes::ModeRule::radius ? "common cut-off" : "fixed count",
+                                                           solver.modes())});
+  head.summary.push_back(Summary{"losses", "perfect conductor; far field over the forward hemisphere"});
+  head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"return_loss_db", "RL (dB)", kDecibels},
+                  Column{"s11_re", "S11 re", kParts}, Column{"s11_im", "S11 im", kParts},
+                  Column{"s11_phase_deg", "S11 phase (deg)", 2}, Column{"directivity_dbi", "directivity (dBi)", kDecibels},
+                  Column{"gain_dbi", "gain (dBi)", kDecibels}};
+  for (std::size_t i = 0; i < r.levels_db.size(); ++i) {
+    const std::string l = shortest(r.levels_db.at(i));
+    for (const char* plane : {"e", "h", "45"}) {
+      head.columns.push_back(Column{fmt::format("bw{}_{}_deg", l, plane), fmt::format("bw{} {} (deg)", l, plane), kAngles});
+    }
+  }
+  head.columns.push_back(Column{"xpol_peak_db", "xpol peak (dB)", kDecibels});
+  if (r.edge) {
+    head.columns.push_back(Column{"edge_taper_db", "edge taper (dB)", kDecibels});
+    head.columns.push_back(Column{"spillover_efficiency", "spillover eff.", kFractions});
+    head.columns.push_back(Column{"taper_efficiency", "taper eff.", kFractions});
+    head.columns.push_back(Column{"feed_efficiency", "feed eff.", kFractions});
+    head.columns.push_back(Column{"polarisation_efficiency", "pol. eff.", kFractions});
+    head.columns.push_back(length_column("phase_centre", "phase centre", unit));
+  }
+  for (const char* m : {"p_te11", "p_tm11", "p_te12", "p_tm12"}) head.columns.push_back(Column{m, m, kFractions});
+  head.columns.push_back(Column{"modes", "modes", kShortest});
+  if (r.options.convergence) {
+    head.columns.push_back(Column{"delta_s11", "delta S11", kParts});
+    head.columns.push_back(Column{"delta_copol_db", "delta co (dB)", kDecibels});
+  }
+  return head;
+}
+
+void solution_warnings(const modes::Solution& s, Warnings& warnings);
+
+// The 45 degree cross-polar peak within the 10 dB beamwidth, and within the edge angle when given.
+double xpol_peak(const ModesRequest& r, const modes::Solution& s) {
+  std::optional<double> cone;
+  if (r.edge) {
+    const modes::Beamwidth b10 = s.beamwidth(modes::Plane::d45, 10.0);
+    cone = std::min(b10.width ? *b10.width / 2.0 : std::numbers::pi / 2.0, r.edge->half_angle_rad());
+  }
+  return s.xpol_peak_db(cone);
+}
+
+Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) {
+  solution_warnings(s, warnings);
+  const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
+  Row row{{Cell::of(s.frequency / 1e9), Cell::of(s.return_loss_db), Cell::of(s.s11.real()), Cell::of(s.s11.imag()),
+           Cell::of(std::arg(s.s11) / kDegree), Cell::of(s.directivity_dbi()), Cell::of(s.gain_dbi())}};
+  for (std::size_t i = 0; i < r.levels_db.size(); ++i) {
+    for (const auto plane : {modes::Plane::e, modes::Plane::h, modes::Plane::d45}) {
+      const modes::Beamwidth b = s.beamwidth(plane, r.levels_db.at(i));
+      if (!b.width) {
+        warnings.note(fmt::format("not-reached-{}", r.levels_db.at(i)),
+                      fmt::format("the {} dB level is not reached within 90 deg {}", shortest(r.levels_db.at(i)), where));
+      }
+      row.cells.push_back(b.width ? Cell::of(*b.width / kDegree) : Cell{});
+    }
+  }
+  row.cells.push_back(Cell::of(xpol_peak(r, s)));
+  if (r.edge) {
+    const double edge = r.edge->half_angle_rad();
+    const modes::FeedMetrics m = s.feed_metrics(edge);
+    row.cells.push_back(Cell::of(m.edge_taper_db));
+    row.cells.push_back(Cell::of(m.spillover_efficiency));
+    row.cells.push_back(Cell::of(m.taper_efficiency));
+    row.cells.push_back(Cell::of(m.feed_efficiency));
+    row.cells.push_back(Cell::of(m.polarisation_efficiency));
+    const modes::PhaseCentre pc = s.phase_centre(modes::Plane::d45, edge);
+    if (!pc.distance) warnings.note("phase-centre", fmt::format("the phase centre {} is undefined: the pattern has a null within the edge angle", where));
+    row.cells.push_back(pc.distance ? Cell::of(length_from_metres(r.common.unit, *pc.distance)) : Cell{});
+  }
+  row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::te, 1)));
+  row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::tm, 1)));
+  row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::te, 2)));
+  row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::tm, 2)));
+  row.cells.push_back(Cell::of(s.modes));
+  if (s.convergence) {
+    row.cells.push_back(Cell::of(s.convergence->delta_s11));
+    row.cells.push_back(Cell::of(s.convergence->delta_copol_db));
+  }
+  if (s.warnings.not_converged) {
+    warnings.note("modes-convergence", fmt::format("the mode limit did not converge {}: S11 changed by {:.4f}, the co-polar cuts by {:.3f} dB at 1.5 times the limit",
+                                                   where, s.convergence->delta_s11, s.convergence->delta_copol_db));
+  }
+  return row;
+}
+
+std::string touchstone_of(const std::vector<modes::Solution>& sweep, const modes::Solver& solver) {
+  std::string t = "! zavolt-horn analyse --model modes: S11 of TE11 at the input port of the horn\n";
+  t += fmt::format("! reference: the TE11 wave impedance of the input guide (radius {} m), power-normalised; "
+                   "the 50 below is nominal\n", shortest(solver.input_radius()));
+  t += "# GHz S RI R 50\n";
+  for (const auto& s : sweep) t += fmt::format("{} {} {}\n", shortest(s.frequency / 1e9), shortest(s.s11.real()), shortest(s.s11.imag()));
+  return t;
+}
+
+ReportHead pattern_head_of(const ModesRequest& r, const modes::Solver& solver) {
+  ReportHead head = head_of(r, solver);
+  head.command = "pattern";
+  head.inputs = {number_input("frequency_ghz", "frequency", "GHz", r.frequency_ghz),
+                 number_input("theta_deg", "theta", "deg", r.theta_deg)};
+  add_edge_input(head, r.edge);
+  head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"theta_deg", "theta (deg)", kShortest},
+                  Column{"plane", "plane", kShortest},          Column{"polarisation", "polarisation", kShortest},
+                  Column{"level_db", "level (dB)", kDecibels},   Column{"phase_deg", "phase (deg)", 2}};
+  return head;
+}
+
+// The cuts of one frequency: E, H and 45 degree co-polar, then the 45 degree cross-polar (zero in
+// the E and H planes by symmetry, so not written), levels and phases relative to co(0).
+void pattern_rows(const ModesRequest& r, const modes::Solution& s, RowWriter& writer, std::vector<Curve>* curves) {
+  constexpr std::size_t kBlock = 4096;
+  const double ghz = s.frequency / 1e9;
+  struct Cut {
+    const char* plane;
+    const char* polarisation;
+  };
+  constexpr Cut kCuts[] = {{"E", "co"}, {"H", "co"}, {"45", "co"}, {"45", "cross"}};
+  std::vector<double> thetas;
+  for (std::size_t c = 0; c < 4; ++c) {
+    Curve* curve = nullptr;
+    if (curves) {
+      curves->push_back(Curve{fmt::format("{} {} {} GHz", kCuts[c].plane, kCuts[c].polarisation, shortest(ghz)), {}, {}});
+      curve = &curves->back();
+    }
+    for (std::size_t from = 0; from < r.theta_deg.size(); from += kBlock) {
+      const std::size_t to = std::min(r.theta_deg.size(), from + kBlock);
+      thetas.clear();
+      for (std::size_t i = from; i < to; ++i) thetas.push_back(r.theta_deg.at(i) * kDegree);
+      const std::vector<modes::CutPoint> points = s.cuts(thetas);
+      for (std::size_t i = from; i < to; ++i) {
+        const modes::CutPoint& p = points[i - from];
+        const std::complex<double> v = c == 0 ? p.e_plane : c == 1 ? p.h_plane : c == 2 ? p.co45 : p.cross45;
+        const double level = 20.0 * std::log10(std::abs(v));
+        const double phase = std::abs(v) == 0.0 ? 0.0 : std::arg(v) / kDegree;
+        writer.row(Row{{Cell::of(ghz), Cell::of(r.theta_deg.at(i)), Cell::of_text(kCuts[c].plane),
+                        Cell::of_text(kCuts[c].polarisation), Cell::of(level), Cell::of(phase)}});
+        if (curve) {
+          curve->x.push_back(r.theta_deg.at(i));
+          curve->y.push_back(level);
+        }
+      }
+    }
+  }
+}
+
+void solution_warnings(const modes::Solution& s, Warnings& warnings) {
+  const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
+  if (s.warnings.aperture_below_wavelength) {
+    warnings.note("modes-aperture", fmt::format("the aperture radius is below one wavelength {}: the aperture's reflection, not modelled with --aperture matched, grows", where));
+  }
+  if (s.warnings.input_overmoded) {
+    warnings.note("modes-overmoded", fmt::format("the input guide passes more than TE11 among the m = 1 modes {}", where));
+  }
+}
+
+}  // namespace
+
+bool modes_model_requested(std::span<const std::string> args) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--model=modes" || (args[i] == "--model" && i + 1 < args.size() && args[i + 1] == "modes")) return true;
+  }
+  return false;
+}
+
+profile::Profile read_profile_csv(const std::string& text, double scale, const std::string& name) {
+  profile::Profile p;
+  std::istringstream in(text);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find_first_not_of(" \t") == std::string::npos || line[line.find_first_not_of(" \t")] == '#') continue;
+    const std::size_t comma = line.find(',');
+    const auto field = [&](std::string_view f, double& out) {
+      while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1);
+      while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
+      const auto [ptr, ec] = std::from_chars(f.data(), f.data() + f.size(), out);
+      return ec == std::errc() && ptr == f.data() + f.size();
+    };
+    double length = 0.0, radius = 0.0;
+    const bool ok = comma != std::string::npos && field(std::string_view(line).substr(0, comma), length) &&
+                    field(std::string_view(line).substr(comma + 1), radius);
+    if (!ok) {
+      if (p.sections.empty() && number == 1) continue;  // a line of column names
+      refuse(fmt::format("--profile {} line {} must be length,radius, got {}", name, number, line));
+    }
+    if (!(length > 0.0 && radius > 0.0 && std::isfinite(length) && std::isfinite(radius))) {
+      refuse(fmt::format("--profile {} line {} must have a positive length and radius, got {}", name, number, line));
+    }
+    p.sections.push_back({length * scale, radius * scale});
+  }
+  if (p.sections.empty()) refuse(fmt::format("--profile {} has no section", name));
+  return p;
+}
+
+void run_modes(std::span<const std::string> args, const HornStreams& streams) {
+  std::string help;
+  const std::optional<ModesRequest> request = parse(args, &help);
+  if (!request) {
+    write_all(streams.output, help, "standard output");
+    return;
+  }
+  const ModesRequest& r = *request;
+  std::optional<OutputFile> output_file;
+  if (r.common.output) output_file.emplace(*r.common.output);
+  std::optional<OutputFile> plot_file;
+  if (r.common.plot) plot_file.emplace(*r.common.plot);
+  std::optional<OutputFile> touchstone_file;
+  if (r.touchstone) touchstone_file.emplace(*r.touchstone);
+  const modes::Solver solver(r.profile, r.options);
+  std::vector<double> hertz;
+  for (std::size_t i = 0; i < r.frequency_ghz.size(); ++i) hertz.push_back(hertz_from_gigahertz(r.frequency_ghz.at(i)));
+  // A progress bar on a terminal only, and never on the rows.
+  const bool bar = isatty(streams.error) == 1 && hertz.size() > 4;
+  const auto progress = [&](std::size_t done) {
+    if (!bar) return;
+    const std::size_t width = 40;
+    const std::size_t filled = done * width / hertz.size();
+    const std::string line = fmt::format("\r{} {}/{} [{}{}]", kProgram, done, hertz.size(), std::string(filled, '#'),
+                                         std::string(width - filled, ' '));
+    try {
+      write_all(streams.error, done == hertz.size() ? line + "\r" + std::string(line.size(), ' ') + "\r" : line, "standard error");
+    } catch (const WriteFailure&) {
+    }
+  };
+  const std::vector<modes::Solution> sweep = solver.sweep(hertz, r.jobs, progress);
+  Output out(output_file ? output_file->fd() : streams.output, output_file ? *r.common.output : "standard output");
+  const std::unique_ptr<RowWriter> writer = make_row_writer(r.common.format, out);
+  Warnings warnings;
+  std::vector<Curve> curves;
+  if (r.pattern) {
+    writer->begin(pattern_head_of(r, solver));
+    for (const auto& s : sweep) {
+      solution_warnings(s, warnings);
+      pattern_rows(r, s, *writer, r.common.plot ? &curves : nullptr);
+    }
+  } else {
+    writer->begin(head_of(r, solver));
+    for (const auto& s : sweep) writer->row(row_of(r, s, warnings));
+  }
+  writer->end(warnings.lines());
+  out.flush();
+  if (output_file) output_file->close();
+  if (plot_file) {
+    const std::string title = fmt::format("{}, mode matching", r.profile_path);
+    std::string svg;
+    if (r.pattern) {
+      const std::optional<double> edge = r.edge ? std::optional(r.edge->half_angle_deg()) : std::nullopt;
+      svg = pattern_plot_svg(title, curves, edge);
+    } else {
+      Curve loss{"return loss", {}, {}};
+      Curve xpol{"cross-polar peak", {}, {}};
+      for (const auto& s : sweep) {
+        loss.x.push_back(s.frequency / 1e9);
+        loss.y.push_back(s.return_loss_db);
+        xpol.x.push_back(s.frequency / 1e9);
+        xpol.y.push_back(xpol_peak(r, s));
+      }
+      svg = two_panel_plot_svg(title, loss, "return loss (dB)", xpol, "45 deg cross-polar peak (dB)");
+    }
+    write_all(plot_file->fd(), svg, *r.common.plot);
+    plot_file->close();
+  }
+  if (touchstone_file) {
+    write_all(touchstone_file->fd(), touchstone_of(sweep, solver), *r.touchstone);
+    touchstone_file->close();
+  }
+  if (r.common.quiet) return;
+  for (const std::string& line : warnings.lines()) {
+    try {
+      write_all(streams.error, fmt::format("{}: warning: {}\n", kProgram, line), "standard error");
+    } catch (const WriteFailure&) {
+    }
+  }
+}
+
+}  // namespace zavolt::horn
