@@ -19,6 +19,8 @@ constexpr int kDecibelDecimals = 3;
 constexpr int kSDecimals = 4;
 constexpr int kAngleDecimals = 3;
 constexpr int kEfficiencyDecimals = 4;
+// Where the aperture formula and the integrated pattern disagree by more, the formula is flagged.
+constexpr double kMostDirectivityDifference = 0.1;  // dB
 
 // The horn's lengths as each model takes them.
 struct HornLengths {
@@ -46,6 +48,10 @@ ReportHead analyse_head(const AnalyseRequest& request) {
   add_edge_input(head, request.edge);
   head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"S", "S (wavelengths)", kSDecimals},
                   Column{"gain_dbi", "gain (dBi)", kDecibelDecimals}};
+  // The classic model has its gain only; the aperture model also integrates its pattern.
+  if (request.model == Model::Aperture) {
+    head.columns.push_back(Column{"directivity_pattern_dbi", "pattern dir. (dBi)", kDecibelDecimals});
+  }
   for (std::size_t i = 0; i < request.levels_db.size(); ++i) {
     const std::string level = level_name(request.levels_db.at(i));
     head.columns.push_back(Column{fmt::format("bw{}_deg", level), fmt::format("bw{} (deg)", level), kAngleDecimals});
@@ -134,7 +140,14 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
   const aperture::Geometry& g = model.geometry();
   warn_validity(warnings, g.validity, g.s, g.flare_half_angle, horn.radius_m, g.wavelength, unit, where);
   const aperture::Directivity directivity = model.directivity();
-  Row row{{Cell::of(frequency_ghz), Cell::of(g.s), Cell::of(directivity.dbi)}};
+  const double pattern_dbi = model.pattern_directivity_dbi();
+  if (std::abs(pattern_dbi - directivity.dbi) > kMostDirectivityDifference) {
+    warnings.note("directivity-formula",
+                  fmt::format("the aperture formula's gain {:.3f} dBi differs from the pattern's directivity {:.3f} "
+                              "dBi {}: the formula is a poor approximation for this aperture",
+                              directivity.dbi, pattern_dbi, where));
+  }
+  Row row{{Cell::of(frequency_ghz), Cell::of(g.s), Cell::of(directivity.dbi), Cell::of(pattern_dbi)}};
   std::vector<double> levels;
   for (std::size_t l = 0; l < request.levels_db.size(); ++l) levels.push_back(request.levels_db.at(l));
   const std::vector<aperture::Beamwidth> widths = model.beamwidths(levels);

@@ -101,6 +101,13 @@ void warn_validity(Warnings& warnings, const aperture::Validity& validity, doubl
                                        "phase is a poor approximation",
                                        degrees_from_radians(flare_half_angle), where));
   }
+  if (validity.flare_beyond_accuracy_domain) {
+    const double a_over_l = std::sin(flare_half_angle);
+    warnings.note("flare-accuracy",
+                  flare_half_angle < std::numbers::pi / 2.0
+                      ? fmt::format("a/L = {:.3f} {} lies beyond the accuracy domain (a/L up to 0.7)", a_over_l, where)
+                      : fmt::format("a/L is 1 or more {}, beyond the accuracy domain (a/L up to 0.7)", where));
+  }
   if (validity.aperture_below_wavelength) {
     warnings.note("small-aperture", fmt::format("the aperture radius {} is below one wavelength ({}) {}",
                                                 length_text(radius_m, unit), length_text(wavelength_m, unit), where));
@@ -116,6 +123,7 @@ ClassicGeometry classic_geometry(float frequency_ghz, float radius_in, float sla
   g.validity.s_outside_0_to_1 = g.s < 0.0 || g.s > 1.0;
   g.validity.flare_above_15_degrees = degrees_from_radians(g.flare_half_angle) > kMostFlareDeg;
   g.validity.aperture_below_wavelength = g.radius_m < g.wavelength_m;
+  g.validity.flare_beyond_accuracy_domain = !std::isinf(slant_in) && wide(radius_in) / wide(slant_in) > 0.7;
   return g;
 }
 

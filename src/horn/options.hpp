@@ -25,6 +25,7 @@ struct CommonOptions {
   std::optional<std::string> output;  // standard output when absent
   std::optional<std::string> plot;    // an SVG file
   bool quiet = false;
+  bool no_limit = false;  // run even a request estimated to take more than an hour
 };
 
 // A reflector's edge half-angle, given directly or as f/D.
