@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "aperture/checks.hpp"
 #include "zavolt/aperture.hpp"
 
 namespace zavolt::aperture {
@@ -127,6 +128,19 @@ TEST(ApertureDomain, OutsideIsRefusedNamingWhatWasPassed) {
   const Design tiny_edge = design_for_edge_taper(10.0, 0.05 * kDegree, kTenGhz, 0.0);
   EXPECT_TRUE(tiny_edge.no_solution());
   EXPECT_EQ(tiny_edge.reason, "the taper needs an aperture radius beyond the model's domain (100 wavelengths)");
+}
+
+// Every count of panels or samples passes one range check before its conversion to an integer: a
+// panel count of 1.5e19 (100 mm at 1e20 Hz) was undefined behaviour, which UBSan's
+// float-cast-overflow check catches in the asan build.
+TEST(ApertureDomain, CountsAreRangeCheckedBeforeTheirConversion) {
+  EXPECT_EQ(detail::count_of(0.0), 1u);
+  EXPECT_EQ(detail::count_of(2.5), 3u);
+  EXPECT_EQ(detail::count_of(detail::kMostCount), static_cast<std::size_t>(detail::kMostCount));
+  for (const double x : {1.5e19, 1e300, kInf, kNan, -1.0, detail::kMostCount * 1.01}) {
+    EXPECT_THROW((void)detail::count_of(x), std::length_error) << x;
+    EXPECT_THROW((void)detail::panels_of(x), std::length_error) << x;
+  }
 }
 
 // Inside the domain every result is finite, at its corners too.
