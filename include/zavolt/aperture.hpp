@@ -12,6 +12,11 @@
 // F(u) = integral over [0, 1] of x J0(p x) J0(u x) exp(-j k Delta(a x)) dx. Levels and phases are
 // relative to boresight. Directivity D = 16 pi^2 (a / lambda)^2 |F(0)|^2 / J1(p)^2.
 //
+// Method. F is summed over 20-point Gauss-Legendre panels of the aperture, each spanning at most
+// 14 radians of the integrand's oscillation, and sampled once per Model on [0, k a] (all of
+// k a sin theta) as Chebyshev interpolants of degree 47 on panels of at most 32 in u, whose error
+// is below 1e-17 of the field's scale: an angle then costs 48 terms, not a sum over the aperture.
+//
 // Units. Lengths in metres, frequencies in hertz, angles in radians, levels in dB.
 //
 // Domain. a/lambda from 0.05 to 100, S from 0 to 4, beamwidth levels above 0 and up to 100 dB,
