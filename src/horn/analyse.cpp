@@ -92,6 +92,7 @@ void add_geometry_summary(ReportHead& head, const AnalyseRequest& request, const
 struct PlotData {
   Curve gain{"gain", {}, {}};
   std::vector<Curve> beamwidths;
+  std::optional<FeedCurves> feed;
 };
 
 Row classic_row(const AnalyseRequest& request, const HornLengths& horn, std::size_t i, Warnings& warnings,
@@ -176,6 +177,12 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
     row.cells.push_back(Cell::of(feed.taper_efficiency));
     row.cells.push_back(Cell::of(feed.feed_efficiency));
     row.cells.push_back(feed.phase_centre ? Cell::of(length_from_metres(unit, *feed.phase_centre)) : Cell{});
+    if (plot && plot->feed) {
+      plot->feed->taper.x.push_back(frequency_ghz);
+      plot->feed->taper.y.push_back(feed.edge_taper_db);
+      plot->feed->efficiency.x.push_back(frequency_ghz);
+      plot->feed->efficiency.y.push_back(feed.feed_efficiency);
+    }
   }
   if (plot) {
     plot->gain.x.push_back(frequency_ghz);
@@ -187,8 +194,8 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
 
 std::string plot_title(const AnalyseRequest& request) {
   const std::string_view unit = unit_name(request.common.unit);
-  return fmt::format("a = {} {}, L = {} {}, {} model", request.radius.text, unit, request.slant.text, unit,
-                     model_name(request.model));
+  return fmt::format("a = {} {}, L = {} {}, {} model, {} phase", request.radius.text, unit, request.slant.text, unit,
+                     model_name(request.model), request.model == Model::Classic ? "quadratic" : phase_name(request.phase));
 }
 
 }  // namespace
@@ -203,6 +210,9 @@ std::optional<std::string> run_analyse(const AnalyseRequest& request, RowWriter&
     for (std::size_t l = 0; l < request.levels_db.size(); ++l) {
       plot->beamwidths.push_back(Curve{fmt::format("{} dB", level_name(request.levels_db.at(l))), {}, {}});
     }
+    if (request.edge && request.model == Model::Aperture) {
+      plot->feed = FeedCurves{Curve{"edge taper (dB)", {}, {}}, Curve{"feed efficiency", {}, {}}};
+    }
   }
   PlotData* plot_data = plot ? &*plot : nullptr;
   writer.begin(head);
@@ -212,7 +222,7 @@ std::optional<std::string> run_analyse(const AnalyseRequest& request, RowWriter&
   }
   writer.end(warnings.lines());
   if (!plot) return std::nullopt;
-  return analysis_plot_svg(plot_title(request), plot->gain, plot->beamwidths);
+  return analysis_plot_svg(plot_title(request), plot->gain, plot->beamwidths, plot->feed);
 }
 
 }  // namespace zavolt::horn
