@@ -22,20 +22,6 @@ constexpr int kEfficiencyDecimals = 4;
 // Where the aperture formula and the integrated pattern disagree by more, the formula is flagged.
 constexpr double kMostDirectivityDifference = 0.1;  // dB
 
-// The horn's lengths as each model takes them.
-struct HornLengths {
-  double radius_m;
-  double slant_m;
-  float radius_in;
-  float slant_in;
-};
-
-HornLengths lengths_of(const AnalyseRequest& request) {
-  const Unit unit = request.common.unit;
-  return {metres_from(unit, request.radius.value), metres_from(unit, request.slant.value),
-          inches_from(unit, request.radius), inches_from(unit, request.slant)};
-}
-
 std::string level_name(double level) { return shortest(level); }
 
 ReportHead analyse_head(const AnalyseRequest& request) {
@@ -67,19 +53,18 @@ ReportHead analyse_head(const AnalyseRequest& request) {
 }
 
 // S over the sweep and the flare half-angle, closed forms, for the table's head.
-void add_geometry_summary(ReportHead& head, const AnalyseRequest& request, const HornLengths& horn) {
+void add_geometry_summary(ReportHead& head, const AnalyseRequest& request) {
   Spread s;
   double flare = 0.0;
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
     if (request.model == Model::Classic) {
       const float frequency = request.frequency_ghz.single_at(i);
-      s.take(static_cast<double>(classic::phase_deviation(frequency, horn.radius_in, horn.slant_in)));
-      flare = classic_geometry(frequency, horn.radius_in, horn.slant_in, 0.0f).flare_half_angle;
+      s.take(static_cast<double>(classic::phase_deviation(frequency, request.radius.inches, request.slant.inches)));
+      flare = classic_geometry(frequency, request.radius.inches, request.slant.inches, 0.0f).flare_half_angle;
     } else {
       const aperture::Geometry g = aperture::geometry(
-          aperture::Horn{horn.radius_m, horn.slant_m,
-                         aperture_phase(request.phase)},
-          hertz_from_gigahertz(request.frequency_ghz.at(i)));
+          aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)},
+          hertz_at(request.frequency_ghz, i));
       s.take(g.s);
       flare = g.flare_half_angle;
     }
@@ -95,14 +80,15 @@ struct PlotData {
   std::optional<FeedCurves> feed;
 };
 
-Row classic_row(const AnalyseRequest& request, const HornLengths& horn, std::size_t i, Warnings& warnings,
-                PlotData* plot) {
+Row classic_row(const AnalyseRequest& request, std::size_t i, Warnings& warnings, PlotData* plot) {
   const float frequency = request.frequency_ghz.single_at(i);
+  const float radius = request.radius.inches;
+  const float slant = request.slant.inches;
   const std::string where = fmt::format("at {} GHz", frequency);
-  const float s = classic::phase_deviation(frequency, horn.radius_in, horn.slant_in);
-  const float gain = classic::gain_db(frequency, horn.radius_in, horn.slant_in);
-  const classic::Beamwidths widths = classic::beamwidths(frequency, horn.radius_in, horn.slant_in);
-  const ClassicGeometry g = classic_geometry(frequency, horn.radius_in, horn.slant_in, s);
+  const float s = classic::phase_deviation(frequency, radius, slant);
+  const float gain = classic::gain_db(frequency, radius, slant);
+  const classic::Beamwidths widths = classic::beamwidths(frequency, radius, slant);
+  const ClassicGeometry g = classic_geometry(frequency, radius, slant, s);
   warn_validity(warnings, g.validity, g.s, g.flare_half_angle, g.radius_m, g.wavelength_m, request.common.unit, where);
   if (s > 1.0f) {
     warnings.note("classic-table", fmt::format("S = {:.4f} {} lies beyond the classic beamwidth tables (S = 0 to 1), "
@@ -129,17 +115,15 @@ Row classic_row(const AnalyseRequest& request, const HornLengths& horn, std::siz
   return row;
 }
 
-Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::size_t i, Warnings& warnings,
-                 PlotData* plot) {
-  const Unit unit = request.common.unit;
+Row aperture_row(const AnalyseRequest& request, std::size_t i, Warnings& warnings, PlotData* plot) {
   const double frequency_ghz = request.frequency_ghz.at(i);
   const std::string where = fmt::format("at {} GHz", shortest(frequency_ghz));
   const aperture::Model model(
-      aperture::Horn{horn.radius_m, horn.slant_m,
-                     aperture_phase(request.phase)},
-      hertz_from_gigahertz(frequency_ghz));
+      aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)},
+      hertz_at(request.frequency_ghz, i));
   const aperture::Geometry& g = model.geometry();
-  warn_validity(warnings, g.validity, g.s, g.flare_half_angle, horn.radius_m, g.wavelength, unit, where);
+  warn_validity(warnings, g.validity, g.s, g.flare_half_angle, request.radius.metres, g.wavelength,
+                request.common.unit, where);
   const aperture::Directivity directivity = model.directivity();
   const double pattern_dbi = model.pattern_directivity_dbi();
   if (std::abs(pattern_dbi - directivity.dbi) > kMostDirectivityDifference) {
@@ -176,7 +160,7 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
     row.cells.push_back(Cell::of(feed.spillover_efficiency));
     row.cells.push_back(Cell::of(feed.taper_efficiency));
     row.cells.push_back(Cell::of(feed.feed_efficiency));
-    row.cells.push_back(feed.phase_centre ? Cell::of(length_from_metres(unit, *feed.phase_centre)) : Cell{});
+    row.cells.push_back(feed.phase_centre ? Cell::of(*feed.phase_centre) : Cell{});
     if (plot && plot->feed) {
       plot->feed->taper.x.push_back(frequency_ghz);
       plot->feed->taper.y.push_back(feed.edge_taper_db);
@@ -194,16 +178,15 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
 
 std::string plot_title(const AnalyseRequest& request) {
   const std::string_view unit = unit_name(request.common.unit);
-  return fmt::format("a = {} {}, L = {} {}, {} model, {} phase", request.radius.text, unit, request.slant.text, unit,
+  return fmt::format("a = {} {}, L = {} {}, {} model, {} phase", request.radius.typed.text, unit, request.slant.typed.text, unit,
                      model_name(request.model), request.model == Model::Classic ? "quadratic" : phase_name(request.phase));
 }
 
 }  // namespace
 
 std::optional<std::string> run_analyse(const AnalyseRequest& request, RowWriter& writer, Warnings& warnings) {
-  const HornLengths horn = lengths_of(request);
   ReportHead head = analyse_head(request);
-  if (request.common.format == Format::Table) add_geometry_summary(head, request, horn);
+  if (request.common.format == Format::Table) add_geometry_summary(head, request);
   std::optional<PlotData> plot;
   if (request.common.plot) {
     plot.emplace();
@@ -217,8 +200,8 @@ std::optional<std::string> run_analyse(const AnalyseRequest& request, RowWriter&
   PlotData* plot_data = plot ? &*plot : nullptr;
   writer.begin(head);
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
-    writer.row(request.model == Model::Classic ? classic_row(request, horn, i, warnings, plot_data)
-                                               : aperture_row(request, horn, i, warnings, plot_data));
+    writer.row(request.model == Model::Classic ? classic_row(request, i, warnings, plot_data)
+                                               : aperture_row(request, i, warnings, plot_data));
   }
   writer.end(warnings.lines());
   if (!plot) return std::nullopt;

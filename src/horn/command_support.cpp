@@ -51,13 +51,24 @@ ReportHead head_for(std::string command, Unit unit, Model model, Phase phase) {
 }
 
 Column length_column(const std::string& name, const std::string& heading, Unit unit) {
-  return Column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),
+  Column column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),
                 length_decimals(unit)};
+  column.length = true;
+  return column;
 }
 
-Input length_input(const std::string& name, const std::string& label, const TypedNumber& length, Unit unit) {
+Input length_input(const std::string& name, const std::string& label, const Length& length, Unit unit) {
   return Input{fmt::format("{}_{}", name, unit_name(unit)), label, std::string(unit_name(unit)),
-               ValueSequence::of(length)};
+               ValueSequence::of(length.typed)};
+}
+
+Cell displayed_length(const Cell& cell, Unit unit) {
+  switch (cell.kind()) {
+    case Cell::Kind::Double: return Cell::of(length_from_metres(unit, cell.value()));
+    case Cell::Kind::Single: return Cell::of_single(length_from_inches(unit, cell.single()));
+    case Cell::Kind::Empty: return cell;
+  }
+  return cell;
 }
 
 Input number_input(const std::string& key, const std::string& label, const std::string& unit,

@@ -73,7 +73,7 @@ std::string point_text(const ValueSequence& values, std::size_t i) {
 // A design the domain refuses, in the words of the options typed.
 [[noreturn]] void refuse_gain(const DesignRequest& request, std::size_t i) {
   const Unit unit = request.common.unit;
-  const double wavelength_m = 299792458.0 / (request.frequency_ghz.value * 1e9);
+  const double wavelength_m = 299792458.0 / request.frequency_hz;
   throw UsageError(fmt::format("--gain {} at S = {} needs an aperture radius outside the model's domain at --freq {} "
                                "GHz (a/λ from 0.05 to 100: {:.4g} to {:.4g} {})",
                                request.gain_dbi->text, point_text(request.s, i), request.frequency_ghz.text,
@@ -97,7 +97,7 @@ classic::Design classic_design(const DesignRequest& request, std::size_t i) {
 }
 
 aperture::Design aperture_design(const DesignRequest& request, std::size_t i) {
-  const double frequency = hertz_from_gigahertz(request.frequency_ghz.value);
+  const double frequency = request.frequency_hz;
   const double s = request.s.at(i);
   return request.gain_dbi
              ? aperture::design_for_directivity(request.gain_dbi->value, frequency, s, aperture_phase(request.phase))
@@ -125,18 +125,17 @@ DesignedRow classic_row(const DesignRequest& request, std::size_t i, Warnings& w
                                 level, s_text));
     }
   }
-  const double radius_unit = static_cast<double>(length_from_inches(unit, d.radius));
-  const double slant_unit = static_cast<double>(length_from_inches(unit, d.slant));
-  return {Row{{Cell::of_single(s), Cell::of_single(length_from_inches(unit, d.radius)),
-               Cell::of_single(length_from_inches(unit, d.slant)), Cell::of_single(gain),
-               Cell::of(degrees_from_radians(g.flare_half_angle)), Cell::of(axial_length(radius_unit, slant_unit)),
+  // The axial length in binary64 metres from the binary32 inches.
+  constexpr double kMetresPerInch = 0.0254;
+  const double axial_m = axial_length(static_cast<double>(d.radius), static_cast<double>(d.slant)) * kMetresPerInch;
+  return {Row{{Cell::of_single(s), Cell::of_single(d.radius), Cell::of_single(d.slant), Cell::of_single(gain),
+               Cell::of(degrees_from_radians(g.flare_half_angle)), Cell::of(axial_m),
                widths.bw3 ? Cell::of_single(*widths.bw3) : Cell{}, widths.bw10 ? Cell::of_single(*widths.bw10) : Cell{}}},
           g.flare_half_angle};
 }
 
 DesignedRow aperture_row(const DesignRequest& request, std::size_t i, Warnings& warnings) {
-  const Unit unit = request.common.unit;
-  const double frequency = hertz_from_gigahertz(request.frequency_ghz.value);
+  const double frequency = request.frequency_hz;
   const double s = request.s.at(i);
   const std::string where = "at S = " + shortest(s);
   const aperture::Design d = designed_or_refused(request, aperture_design, i);
@@ -151,15 +150,15 @@ DesignedRow aperture_row(const DesignRequest& request, std::size_t i, Warnings& 
   const aperture::Horn& horn = *d.horn;
   const aperture::Geometry g = aperture::geometry(horn, frequency);
   warn_validity(warnings, warn_design_s(warnings, d.validity, shortest(s)), s, g.flare_half_angle, horn.radius,
-                g.wavelength, unit, where);
+                g.wavelength, request.common.unit, where);
   if (d.maximum_off_axis) warnings.note("off-axis", fmt::format("the pattern's maximum lies off axis {}", where));
   designed.flare_half_angle = g.flare_half_angle;
-  designed.row.cells.push_back(Cell::of(length_from_metres(unit, horn.radius)));
-  designed.row.cells.push_back(Cell::of(length_from_metres(unit, horn.slant)));
+  designed.row.cells.push_back(Cell::of(horn.radius));
+  designed.row.cells.push_back(Cell::of(horn.slant));
   designed.row.cells.push_back(d.directivity_dbi ? Cell::of(*d.directivity_dbi) : Cell{});
   if (request.edge_taper_db) designed.row.cells.push_back(d.edge_taper_db ? Cell::of(*d.edge_taper_db) : Cell{});
   designed.row.cells.push_back(Cell::of(degrees_from_radians(g.flare_half_angle)));
-  designed.row.cells.push_back(Cell::of(length_from_metres(unit, axial_length(horn.radius, horn.slant))));
+  designed.row.cells.push_back(Cell::of(axial_length(horn.radius, horn.slant)));
   for (const std::optional<aperture::Beamwidth>& bw : {d.beamwidth_3db, d.beamwidth_10db}) {
     if (bw && bw->not_reached_within_90_degrees) {
       warnings.note(fmt::format("not-reached-{}", bw->level_db),

@@ -388,7 +388,7 @@ struct Electrical {
   double s;  // 0 for a flat phase front
 };
 
-Electrical electrical(const TypedNumber& radius, const TypedNumber& slant, Unit unit, Model model, double frequency_ghz,
+Electrical electrical(const Length& radius, const Length& slant, Model model, double frequency_ghz,
                       float frequency_single) {
   constexpr double kLightMetresPerSecond = 299792458.0;
   constexpr double kLightInchesPerNs = 11.80285;  // the classic routines' binary32 constant, widened below
@@ -396,12 +396,12 @@ Electrical electrical(const TypedNumber& radius, const TypedNumber& slant, Unit 
   double l = 0.0;
   double a_over_lambda = 0.0;
   if (model == Model::Classic) {
-    a = static_cast<double>(inches_from(unit, radius));
-    l = static_cast<double>(inches_from(unit, slant));
+    a = static_cast<double>(radius.inches);
+    l = static_cast<double>(slant.inches);
     a_over_lambda = a * static_cast<double>(frequency_single) / static_cast<double>(static_cast<float>(kLightInchesPerNs));
   } else {
-    a = metres_from(unit, radius.value);
-    l = metres_from(unit, slant.value);
+    a = radius.metres;
+    l = slant.metres;
     a_over_lambda = a * (frequency_ghz * 1e9) / kLightMetresPerSecond;
   }
   return {a_over_lambda, std::isinf(l) ? 0.0 : a_over_lambda * (a / (2.0 * l))};
@@ -409,31 +409,32 @@ Electrical electrical(const TypedNumber& radius, const TypedNumber& slant, Unit 
 
 // The model's domain over every frequency: a/lambda and S grow with frequency, so a range's two
 // ends decide it.
-void require_horn_in_domain(const TypedNumber& radius, const TypedNumber& slant, Unit unit, Model model,
+void require_horn_in_domain(const Length& radius, const Length& slant, Unit unit, Model model,
                             const ValueSequence& frequencies) {
   for_each_point(frequencies, [&](double value, float single, std::size_t i) {
-    const Electrical e = electrical(radius, slant, unit, model, value, single);
+    const Electrical e = electrical(radius, slant, model, value, single);
     const std::string frequency = point_text(frequencies, i);
     if (!(e.a_over_lambda >= kLeastWavelengths && e.a_over_lambda <= kMostWavelengths)) {
       refuse(fmt::format("--radius {} {} at --freq {} GHz is {:.4g} wavelengths, outside the model's domain "
                          "(a/λ from 0.05 to 100)",
-                         radius.text, unit_name(unit), frequency, e.a_over_lambda));
+                         radius.typed.text, unit_name(unit), frequency, e.a_over_lambda));
     }
     if (!(e.s <= kMostS)) {
       refuse(fmt::format("--slant {} {} gives S = {:.4g} at --freq {} GHz, beyond the model's domain (S up to 4)",
-                         slant.text, unit_name(unit), e.s, frequency));
+                         slant.typed.text, unit_name(unit), e.s, frequency));
     }
   });
 }
 
 // --radius and --slant: positive lengths, the slant beyond the radius under the spherical phase.
-void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, TypedNumber& radius,
-               TypedNumber& slant) {
-  radius = one_number("--radius", line.required("--radius"));
-  slant = one_number("--slant", line.required("--slant"));
-  require_positive_length("--radius", radius, unit, model);
-  require_positive_length("--slant", slant, unit, model, true);
-  require_slant_beyond_radius(radius, slant, unit, phase);
+void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, Length& radius, Length& slant) {
+  const TypedNumber typed_radius = one_number("--radius", line.required("--radius"));
+  const TypedNumber typed_slant = one_number("--slant", line.required("--slant"));
+  require_positive_length("--radius", typed_radius, unit, model);
+  require_positive_length("--slant", typed_slant, unit, model, true);
+  require_slant_beyond_radius(typed_radius, typed_slant, unit, phase);
+  radius = length_of(typed_radius, unit);
+  slant = length_of(typed_slant, unit);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,6 +480,7 @@ Request design_request(std::span<const std::string> args) {
   const std::string frequency = line.required("--freq");
   request.frequency_ghz = one_number("--freq", frequency);
   require_positive("--freq", frequency, request.frequency_ghz.value, request.frequency_ghz.single, request.model);
+  request.frequency_hz = hertz_from_gigahertz(request.frequency_ghz.value);
   request.s = numbers("--s", line.required("--s"));
   for_each_point(request.s, [&](double value, float single, std::size_t i) {
     const std::string text = point_text(request.s, i);
@@ -562,6 +564,12 @@ Request pattern_request(std::span<const std::string> args) {
 }
 
 }  // namespace
+
+Length length_of(const TypedNumber& typed, Unit unit) {
+  return Length{typed, metres_from(unit, typed.value), inches_from(unit, typed)};
+}
+
+double hertz_at(const ValueSequence& gigahertz, std::size_t i) { return hertz_from_gigahertz(gigahertz.at(i)); }
 
 std::string_view model_name(Model model) { return model == Model::Classic ? "classic" : "aperture"; }
 

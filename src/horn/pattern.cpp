@@ -22,9 +22,7 @@ constexpr int kSDecimals = 4;
 constexpr std::size_t kAnglesPerBlock = 4096;
 
 aperture::Horn horn_of(const PatternRequest& request) {
-  const Unit unit = request.common.unit;
-  return aperture::Horn{metres_from(unit, request.radius.value), metres_from(unit, request.slant.value),
-                        aperture_phase(request.phase)};
+  return aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)};
 }
 
 ReportHead pattern_head(const PatternRequest& request) {
@@ -47,7 +45,7 @@ void add_geometry_summary(ReportHead& head, const PatternRequest& request) {
   double flare = 0.0;
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
     const aperture::Geometry g =
-        aperture::geometry(horn_of(request), hertz_from_gigahertz(request.frequency_ghz.at(i)));
+        aperture::geometry(horn_of(request), hertz_at(request.frequency_ghz, i));
     s.take(g.s);
     flare = g.flare_half_angle;
   }
@@ -65,7 +63,7 @@ double phase_degrees(double radians) {
 
 std::string plot_title(const PatternRequest& request) {
   const std::string_view unit = unit_name(request.common.unit);
-  return fmt::format("a = {} {}, L = {} {}, {} phase", request.radius.text, unit, request.slant.text, unit,
+  return fmt::format("a = {} {}, L = {} {}, {} phase", request.radius.typed.text, unit, request.slant.typed.text, unit,
                      phase_name(request.phase));
 }
 
@@ -88,7 +86,7 @@ std::optional<std::string> run_pattern(const PatternRequest& request, RowWriter&
   for (std::size_t f = 0; f < request.frequency_ghz.size(); ++f) {
     const double frequency_ghz = request.frequency_ghz.at(f);
     const std::string where = fmt::format("at {} GHz", shortest(frequency_ghz));
-    const aperture::Model model(horn_of(request), hertz_from_gigahertz(frequency_ghz));
+    const aperture::Model model(horn_of(request), hertz_at(request.frequency_ghz, f));
     const aperture::Geometry& g = model.geometry();
     warn_validity(warnings, g.validity, g.s, g.flare_half_angle, model.horn().radius, g.wavelength, unit, where);
     if (model.maximum_off_axis()) {

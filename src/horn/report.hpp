@@ -39,6 +39,9 @@ struct Column {
   // as an empty cell (the level of an exact null).
   bool infinity_allowed = false;
   bool minus_infinity_empty = false;
+  // A length: the command's cells hold binary64 metres (aperture model) or binary32 inches
+  // (classic routines), turned into the run's unit where the row is written.
+  bool length = false;
 };
 
 struct Row {

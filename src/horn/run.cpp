@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "horn/atomic_file.hpp"
+#include "horn/command_support.hpp"
 #include "horn/commands.hpp"
 #include "horn/failure.hpp"
 #include "horn/options.hpp"
@@ -76,14 +77,16 @@ std::optional<std::string> run_command(const Request& request, RowWriter& writer
   return run_pattern(std::get<PatternRequest>(request), writer, warnings);
 }
 
-// Between a command and its writer: every number is finite, or one of the two infinities a column
-// gives a meaning; a row counts towards the progress bar.
+// Between a command and its writer, where a row is written: every number is finite, or one of the
+// two infinities a column gives a meaning; lengths turn from metres (or classic inches) into the
+// run's unit; a row counts towards the progress bar.
 class GuardedRows final : public RowWriter {
 public:
   GuardedRows(RowWriter& writer, Progress& progress) : writer_(writer), progress_(progress) {}
 
   void begin(const ReportHead& head) override {
     columns_ = head.columns;
+    unit_ = unit_named(head.unit).value_or(Unit::Millimetre);
     writer_.begin(head);
   }
 
@@ -91,6 +94,7 @@ public:
     Row checked = row;
     for (std::size_t i = 0; i < checked.cells.size() && i < columns_.size(); ++i) {
       Cell& cell = checked.cells[i];
+      if (columns_[i].length) cell = displayed_length(cell, unit_);
       const double value = cell.kind() == Cell::Kind::Single ? static_cast<double>(cell.single()) : cell.value();
       if (cell.kind() == Cell::Kind::Empty || std::isfinite(value) || std::isnan(value)) continue;
       if (value > 0.0 && columns_[i].infinity_allowed) continue;
@@ -112,6 +116,7 @@ private:
   RowWriter& writer_;
   Progress& progress_;
   std::vector<Column> columns_;
+  Unit unit_ = Unit::Millimetre;
   std::size_t rows_ = 0;
 };
 

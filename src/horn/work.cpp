@@ -31,14 +31,14 @@ aperture::Work costliest(const aperture::Horn& horn, const ValueSequence& freque
   return first.model >= last.model ? first : last;
 }
 
-aperture::Horn horn_of(const TypedNumber& radius, const TypedNumber& slant, Unit unit, Phase phase) {
-  return {metres_from(unit, radius.value), metres_from(unit, slant.value), phase_of(phase)};
+aperture::Horn horn_of(const Length& radius, const Length& slant, Phase phase) {
+  return {radius.metres, slant.metres, phase_of(phase)};
 }
 
 WorkEstimate of(const AnalyseRequest& r) {
   const auto rows = r.frequency_ghz.size();
   if (r.model == Model::Classic) return {static_cast<double>(rows) * kSecondsPerClassicRow, rows};
-  const aperture::Work w = costliest(horn_of(r.radius, r.slant, r.common.unit, r.phase), r.frequency_ghz);
+  const aperture::Work w = costliest(horn_of(r.radius, r.slant, r.phase), r.frequency_ghz);
   // The pattern directivity costs as much as the feed metrics.
   const double per_row = w.model + static_cast<double>(r.levels_db.size()) * w.per_level + w.feed_metrics +
                          (r.edge ? w.feed_metrics : 0.0);
@@ -46,7 +46,7 @@ WorkEstimate of(const AnalyseRequest& r) {
 }
 
 WorkEstimate of(const PatternRequest& r) {
-  const aperture::Work w = costliest(horn_of(r.radius, r.slant, r.common.unit, r.phase), r.frequency_ghz);
+  const aperture::Work w = costliest(horn_of(r.radius, r.slant, r.phase), r.frequency_ghz);
   const auto frequencies = static_cast<double>(r.frequency_ghz.size());
   const auto angles = static_cast<double>(r.theta_deg.size());
   const double evaluations = frequencies * (w.model + angles * w.per_angle);
@@ -61,7 +61,7 @@ WorkEstimate of(const DesignRequest& r) {
   if (r.model == Model::Classic) return {static_cast<double>(rows) * kSecondsPerClassicRow, rows};
   constexpr double kTrials = 60.0;
   constexpr double kApertureEfficiency = 0.69;  // the J0 aperture's, at S = 0
-  const double frequency = hertz(r.frequency_ghz.value);
+  const double frequency = r.frequency_hz;
   const double wavelength = aperture::kSpeedOfLight / frequency;
   double a_over_lambda = aperture::kMostRadiusWavelengths;
   if (r.gain_dbi) {
