@@ -174,7 +174,8 @@ Work estimated_work(const Horn& horn, double frequency) {
   const double samples = (kPanelDegree + 1) * std::ceil(ka / kMostPanelU);
   Work w;
   const double scan = (kScanSamplesPerKa * ka + 100.0) * kInterpolationWork;
-  const double refinements = (kRefinementsPerKa * ka + 100.0) * kInterpolationWork;
+  // A root or a minimum costs a few dozen evaluations and some overhead whatever the horn.
+  const double refinements = (kRefinementsPerKa * ka + 650.0) * kInterpolationWork;
   w.model = nodes * (samples + 1.0) + scan;
   w.per_level = scan + refinements;
   w.per_angle = kInterpolationWork;

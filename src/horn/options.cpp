@@ -415,9 +415,10 @@ void require_horn_in_domain(const Length& radius, const Length& slant, Unit unit
     const Electrical e = electrical(radius, slant, model, value, single);
     const std::string frequency = point_text(frequencies, i);
     if (!(e.a_over_lambda >= kLeastWavelengths && e.a_over_lambda <= kMostWavelengths)) {
-      refuse(fmt::format("--radius {} {} at --freq {} GHz is {:.4g} wavelengths, outside the model's domain "
+      const std::string size = std::isfinite(e.a_over_lambda) ? fmt::format("{:.4g}", e.a_over_lambda) : "over 1e308";
+      refuse(fmt::format("--radius {} {} at --freq {} GHz is {} wavelengths, outside the model's domain "
                          "(a/λ from 0.05 to 100)",
-                         radius.typed.text, unit_name(unit), frequency, e.a_over_lambda));
+                         radius.typed.text, unit_name(unit), frequency, size));
     }
     if (!(e.s <= kMostS)) {
       refuse(fmt::format("--slant {} {} gives S = {:.4g} at --freq {} GHz, beyond the model's domain (S up to 4)",

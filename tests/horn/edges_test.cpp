@@ -42,7 +42,8 @@ const std::vector<Refusal> kRefusals = {
     {{"analyse", "--radius", "1e30", "--slant", "inf", "--freq", "10", "--model", "classic"},
      "--radius 1e30 mm at --freq 10 GHz is 3.336e+28 wavelengths, outside the model's domain (a/λ from 0.05 to 100)"},
     {{"analyse", "--radius", "74", "--slant", "184", "--freq", "1e308"},
-     "--radius 74 mm at --freq 1e308 GHz is inf wavelengths, outside the model's domain (a/λ from 0.05 to 100)"},
+     "--radius 74 mm at --freq 1e308 GHz is over 1e308 wavelengths, outside the model's domain (a/λ from 0.05 to "
+     "100)"},
     {{"analyse", "--radius", "1e-400", "--slant", "184", "--freq", "10"},
      "--radius 1e-400 is too small for the model's domain: it rounds to 0"},
     {{"analyse", "--radius", "100", "--slant", "400", "--freq", "299"},
