@@ -1,5 +1,7 @@
 #include "horn/run.hpp"
 
+#include <unistd.h>
+
 #include <fmt/format.h>
 
 #include <cerrno>
@@ -152,7 +154,10 @@ void run_request(const Request& request, const HornStreams& streams) {
   Warnings warnings;
   const std::unique_ptr<RowWriter> writer = make_row_writer(common.format, out, &warnings);
   {
-    Progress progress(streams.error, work.rows);
+    // Rows going to the same terminal would be torn by the bar: it is drawn only beside a file or
+    // a pipe.
+    const bool rows_on_terminal = !output_file && ::isatty(streams.output) == 1;
+    Progress progress(streams.error, rows_on_terminal ? 0 : work.rows);
     GuardedRows rows(*writer, progress);
     const std::optional<std::string> svg = run_command(request, rows, warnings);
     out.flush();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -230,6 +231,21 @@ TEST(Edges, AFailedRunLeavesAnExistingFileAsItWas) {
   EXPECT_EQ(svg.status, 0) << svg.err;
   EXPECT_TRUE(svg.out.starts_with("zavolt-horn analyse:")) << svg.out;
   EXPECT_TRUE(read_file(upper).starts_with("<?xml")) << read_file(upper).substr(0, 40);
+}
+
+// A symbolic link keeps pointing where it did, and its target is what gets replaced; a device is
+// written in place, never replaced by a file.
+TEST(Edges, LinksAndDevicesSurviveTheReplacement) {
+  const ScratchDir dir;
+  const std::filesystem::path target = dir / "table.csv";
+  const std::filesystem::path link = dir / "latest.csv";
+  write_file(target, "old\n");
+  std::filesystem::create_symlink(target, link);
+  ASSERT_EQ(run(with(kAnalysis, {"--output", link.string(), "--format", "csv"})).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(read_file(target).starts_with("frequency_ghz,"));
+  ASSERT_EQ(run(with(kAnalysis, {"--output", "/dev/null"})).status, 0);
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 TEST(Edges, HelpMarksRequiredOptionsAndListsOnlyItsOwn) {
