@@ -78,10 +78,11 @@ WorkEstimate of(const DesignRequest& r) {
 
 }  // namespace
 
+// A command without an estimate of its own (--help, or one added later) is not bounded here.
 WorkEstimate estimated_work(const Request& request) {
   return std::visit(
       [](const auto& r) -> WorkEstimate {
-        if constexpr (requires { r.common; }) {
+        if constexpr (requires { of(r); }) {
           return of(r);
         } else {
           return {};

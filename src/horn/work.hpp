@@ -17,6 +17,8 @@ struct WorkEstimate {
   std::size_t rows = 0;  // what the progress bar counts
 };
 
+// A new command gives its estimate as one more overload of `of` in work.cpp; without one its
+// requests run unbounded and without a bar.
 [[nodiscard]] WorkEstimate estimated_work(const Request& request);
 
 // "1.6 hours", "12 minutes".
