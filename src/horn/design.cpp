@@ -2,6 +2,7 @@
 #include <fmt/format.h>
 
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -70,13 +71,42 @@ std::string point_text(const ValueSequence& values, std::size_t i) {
   return values.is_range() ? shortest(values.at(i)) : values.numbers()[i].text;
 }
 
-// A design the domain refuses, in the words of the options typed.
+// The radius a gain needs, from the aperture model's scaling D ~ a^2 at a fixed S under the
+// quadratic phase: log10 of metres, exact enough for a message; it may lie far beyond a double.
+double log10_radius_for(double gain_dbi, double s, double frequency_hz) {
+  const double wavelength = aperture::kSpeedOfLight / frequency_hz;
+  const double slant = s == 0.0 ? std::numeric_limits<double>::infinity() : wavelength / (2.0 * s);
+  const double dbi = aperture::Model({wavelength, slant, aperture::Phase::quadratic}, frequency_hz).directivity().dbi;
+  return std::log10(wavelength) + (gain_dbi - dbi) / 20.0;
+}
+
+// A length given as log10 of metres, in the run's unit: "1.63e+152 mm", or "10^5e+306 mm" beyond
+// what a double holds.
+std::string huge_length_text(double log10_metres, Unit unit) {
+  const double log10_shown = log10_metres + std::log10(length_from_metres(unit, 1.0));
+  if (std::abs(log10_shown) < 300.0) return fmt::format("{:.3g} {}", std::pow(10.0, log10_shown), unit_name(unit));
+  return fmt::format("10^{:.3g} {}", log10_shown, unit_name(unit));
+}
+
+// A design the domain refuses, in the words of the options typed, with the radius it would need
+// where the aperture model's scaling gives it (the spherical phase needs a larger one still).
 [[noreturn]] void refuse_gain(const DesignRequest& request, std::size_t i) {
   const Unit unit = request.common.unit;
-  const double wavelength_m = 299792458.0 / request.frequency_hz;
-  throw UsageError(fmt::format("--gain {} at S = {} needs an aperture radius outside the model's domain at --freq {} "
+  const double wavelength_m = aperture::kSpeedOfLight / request.frequency_hz;
+  std::string needed = "an aperture radius";
+  if (request.model == Model::Aperture) {
+    const double s = request.s.at(i);
+    const double log10_radius = log10_radius_for(request.gain_dbi->value, s, request.frequency_hz);
+    const bool above = log10_radius > std::log10(100.0 * wavelength_m);
+    if (request.phase == Phase::Quadratic || s == 0.0) {
+      needed += " of " + huge_length_text(log10_radius, unit) + ",";
+    } else if (above) {
+      needed += " of more than " + huge_length_text(log10_radius, unit) + ",";
+    }
+  }
+  throw UsageError(fmt::format("--gain {} at S = {} needs {} outside the model's domain at --freq {} "
                                "GHz (a/λ from 0.05 to 100: {:.4g} to {:.4g} {})",
-                               request.gain_dbi->text, point_text(request.s, i), request.frequency_ghz.text,
+                               request.gain_dbi->text, point_text(request.s, i), needed, request.frequency_ghz.text,
                                length_from_metres(unit, 0.05 * wavelength_m),
                                length_from_metres(unit, 100.0 * wavelength_m), unit_name(unit)));
 }

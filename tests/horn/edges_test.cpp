@@ -60,17 +60,21 @@ const std::vector<Refusal> kRefusals = {
     {{"analyse", "--radius", "74", "--slant", "184", "--freq", "10", "--levels", "0.001:1000:0.001"},
      "--levels must be at most 100 dB, got 1000"},
     {{"design", "--gain", "400", "--freq", "10", "--s", "0.1"},
-     "--gain 400 at S = 0.1 needs an aperture radius outside the model's domain at --freq 10 GHz (a/λ from 0.05 to "
-     "100: 1.499 to 2998 mm)"},
+     "--gain 400 at S = 0.1 needs an aperture radius of more than 5.8e+20 mm, outside the model's domain at --freq "
+     "10 GHz (a/λ from 0.05 to 100: 1.499 to 2998 mm)"},
+    // 400 dBi of the J0 aperture (efficiency 0.692): a = lambda sqrt(1e40 / 0.692) / (2 pi) = 5.7e20 mm.
+    {{"design", "--gain", "400", "--freq", "10", "--s", "0.1", "--phase", "quadratic"},
+     "--gain 400 at S = 0.1 needs an aperture radius of 5.8e+20 mm, outside the model's domain at --freq 10 GHz "
+     "(a/λ from 0.05 to 100: 1.499 to 2998 mm)"},
     {{"design", "--gain", "1e308", "--freq", "10", "--s", "0.5"},
-     "--gain 1e308 at S = 0.5 needs an aperture radius outside the model's domain at --freq 10 GHz (a/λ from 0.05 "
-     "to 100: 1.499 to 2998 mm)"},
+     "--gain 1e308 at S = 0.5 needs an aperture radius of more than 10^5e+306 mm, outside the model's domain at "
+     "--freq 10 GHz (a/λ from 0.05 to 100: 1.499 to 2998 mm)"},
     {{"design", "--gain", "3080", "--freq", "10", "--s", "0.1"},
-     "--gain 3080 at S = 0.1 needs an aperture radius outside the model's domain at --freq 10 GHz (a/λ from 0.05 "
-     "to 100: 1.499 to 2998 mm)"},
+     "--gain 3080 at S = 0.1 needs an aperture radius of more than 5.8e+154 mm, outside the model's domain at "
+     "--freq 10 GHz (a/λ from 0.05 to 100: 1.499 to 2998 mm)"},
     {{"design", "--gain", "-1e308", "--freq", "10", "--s", "0", "--unit", "in"},
-     "--gain -1e308 at S = 0 needs an aperture radius outside the model's domain at --freq 10 GHz (a/λ from 0.05 "
-     "to 100: 0.05901 to 118 in)"},
+     "--gain -1e308 at S = 0 needs an aperture radius of 10^-5e+306 in, outside the model's domain at --freq 10 "
+     "GHz (a/λ from 0.05 to 100: 0.05901 to 118 in)"},
     {{"design", "--gain", "20", "--freq", "10", "--s", "1e308"}, "--s must be at most 4, the model's domain, got 1e308"},
     {{"design", "--model", "classic", "--gain", "20", "--freq", "10", "--s", "50"},
      "--s must be at most 4, the model's domain, got 50"},
