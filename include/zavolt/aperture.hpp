@@ -241,6 +241,7 @@ struct Design {
   // Radius a and slant L = a^2 / (2 lambda S) (+infinity at S = 0); empty when there is no solution.
   std::optional<Horn> horn;
   std::optional<double> directivity_dbi;  // the designed horn analysed
+  std::optional<double> pattern_directivity_dbi;  // Model::pattern_directivity_dbi() of it
   std::optional<double> edge_taper_db;    // for a design to an edge taper: the taper reached
   Validity validity;                      // of the designed horn; S alone when there is no solution
   // The designed horn analysed as Model would: its 3 dB and 10 dB beamwidths (each carrying the

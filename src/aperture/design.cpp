@@ -65,6 +65,7 @@ Design solved(const Problem& p, double radius) {
   d.s = p.s;
   d.horn = model.horn();
   d.directivity_dbi = model.directivity().dbi;
+  d.pattern_directivity_dbi = model.pattern_directivity_dbi();
   d.validity = model.validity();
   const double levels[] = {3.0, 10.0};
   const std::vector<Beamwidth> widths = model.beamwidths(levels);

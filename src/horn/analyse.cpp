@@ -19,8 +19,6 @@ constexpr int kDecibelDecimals = 3;
 constexpr int kSDecimals = 4;
 constexpr int kAngleDecimals = 3;
 constexpr int kEfficiencyDecimals = 4;
-// Where the aperture formula and the integrated pattern disagree by more, the formula is flagged.
-constexpr double kMostDirectivityDifference = 0.1;  // dB
 
 std::string level_name(double level) { return shortest(level); }
 
@@ -126,12 +124,7 @@ Row aperture_row(const AnalyseRequest& request, std::size_t i, Warnings& warning
                 request.common.unit, where);
   const aperture::Directivity directivity = model.directivity();
   const double pattern_dbi = model.pattern_directivity_dbi();
-  if (std::abs(pattern_dbi - directivity.dbi) > kMostDirectivityDifference) {
-    warnings.note("directivity-formula",
-                  fmt::format("the aperture formula's gain {:.3f} dBi differs from the pattern's directivity {:.3f} "
-                              "dBi {}: the formula is a poor approximation for this aperture",
-                              directivity.dbi, pattern_dbi, where));
-  }
+  warn_directivity_formula(warnings, directivity.dbi, pattern_dbi, where);
   Row row{{Cell::of(frequency_ghz), Cell::of(g.s), Cell::of(directivity.dbi), Cell::of(pattern_dbi)}};
   std::vector<double> levels;
   for (std::size_t l = 0; l < request.levels_db.size(); ++l) levels.push_back(request.levels_db.at(l));

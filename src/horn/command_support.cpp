@@ -125,6 +125,15 @@ void warn_validity(Warnings& warnings, const aperture::Validity& validity, doubl
   }
 }
 
+void warn_directivity_formula(Warnings& warnings, double formula_dbi, double pattern_dbi, const std::string& where) {
+  constexpr double kMostDirectivityDifference = 0.1;  // dB
+  if (!(std::abs(pattern_dbi - formula_dbi) > kMostDirectivityDifference)) return;
+  warnings.note("directivity-formula",
+                fmt::format("the aperture formula's gain {:.3f} dBi differs from the pattern's directivity {:.3f} dBi "
+                            "{}: the formula is a poor approximation for this aperture",
+                            formula_dbi, pattern_dbi, where));
+}
+
 ClassicGeometry classic_geometry(float frequency_ghz, float radius_in, float slant_in, float s) {
   ClassicGeometry g{};
   g.s = wide(s);

@@ -57,6 +57,10 @@ private:
 void warn_validity(Warnings& warnings, const aperture::Validity& validity, double s, double flare_half_angle,
                    double radius_m, double wavelength_m, Unit unit, const std::string& where);
 
+// The warning of an aperture formula more than 0.1 dB from the directivity of the pattern it
+// belongs to, where the formula is a poor approximation.
+void warn_directivity_formula(Warnings& warnings, double formula_dbi, double pattern_dbi, const std::string& where);
+
 // The validity flags of a horn under the classic routines, which assume the quadratic phase: from
 // their binary32 lengths (inches) and frequency, evaluated in binary64.
 struct ClassicGeometry {

@@ -182,6 +182,9 @@ DesignedRow aperture_row(const DesignRequest& request, std::size_t i, Warnings& 
   warn_validity(warnings, warn_design_s(warnings, d.validity, shortest(s)), s, g.flare_half_angle, horn.radius,
                 g.wavelength, request.common.unit, where);
   if (d.maximum_off_axis) warnings.note("off-axis", fmt::format("the pattern's maximum lies off axis {}", where));
+  if (d.directivity_dbi && d.pattern_directivity_dbi) {
+    warn_directivity_formula(warnings, *d.directivity_dbi, *d.pattern_directivity_dbi, where);
+  }
   designed.flare_half_angle = g.flare_half_angle;
   designed.row.cells.push_back(Cell::of(horn.radius));
   designed.row.cells.push_back(Cell::of(horn.slant));

@@ -169,6 +169,12 @@ TEST(Edges, DesignRowsCarryTheAnalysisFlags) {
   // The flare half-angle and the axial length of the same row.
   EXPECT_NEAR(std::stod(fields[5]), std::asin(a / l) * 180.0 / 3.141592653589793, 1e-9);
   EXPECT_NEAR(std::stod(fields[6]), std::sqrt(l * l - a * a), 1e-9);
+  // A small horn: the design warns, as its analysis does, that the formula's gain is far from the
+  // pattern's directivity.
+  const testing::HornRun small = run({"design", "--gain", "8", "--freq", "10", "--s", "0.1", "--format", "csv"});
+  EXPECT_NE(small.err.find("warning: the aperture formula's gain 8.000 dBi differs from the pattern's directivity"),
+            std::string::npos)
+      << small.err;
   // The 84 degree cone of a 0.1 dB taper at 89 degrees: its pattern rises 4.4 dB above boresight
   // at 50 degrees, so the edge is not inside the main beam. No solution, and why.
   const testing::HornRun wide =
