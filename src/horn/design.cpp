@@ -118,6 +118,11 @@ Design designed_or_refused(const DesignRequest& request, Design (*design)(const 
     return design(request, i);
   } catch (const InvalidInput& error) {
     if (error.quantity() == Quantity::directivity && request.gain_dbi) refuse_gain(request, i);
+    // A radius or slant the design derived: named by the S it came from, not by an option nobody typed.
+    if (error.quantity() == Quantity::radius || error.quantity() == Quantity::slant) {
+      throw UsageError(fmt::format("--s {} at --freq {} GHz gives a horn outside the model's domain: {}",
+                                   point_text(request.s, i), request.frequency_ghz.text, error.what()));
+    }
     throw;
   }
 }
