@@ -40,3 +40,30 @@ BENCHMARK(AperturePatternCut)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace zavolt::aperture
+
+namespace zavolt::aperture {
+namespace {
+
+// One analysis row at the model's largest aperture, a = 100 lambda at 10 GHz: directivity, the
+// 3 dB and 10 dB beamwidths, the pattern directivity and the feed metrics at f/D 0.4. Argument 0:
+// S = 0.5; argument 1: S = 4 under the spherical phase, the costliest horn of the domain.
+void ApertureRowAtLargestAperture(benchmark::State& state) {
+  const double wavelength = kSpeedOfLight / kFrequency;
+  const double radius = 100.0 * wavelength;
+  const double s = state.range(0) == 0 ? 0.5 : 4.0;
+  const double slant = radius * radius / (2.0 * wavelength * s);
+  const Horn horn{radius, slant, Phase::spherical};
+  const std::array<double, 2> levels = {3.0, 10.0};
+  const double edge = edge_angle_from_f_over_d(0.4);
+  for (auto _ : state) {
+    const Model model(horn, kFrequency);
+    benchmark::DoNotOptimize(model.directivity());
+    benchmark::DoNotOptimize(model.beamwidths(levels));
+    benchmark::DoNotOptimize(model.pattern_directivity_dbi());
+    benchmark::DoNotOptimize(model.feed_metrics(edge));
+  }
+}
+BENCHMARK(ApertureRowAtLargestAperture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zavolt::aperture

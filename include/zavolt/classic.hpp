@@ -9,7 +9,11 @@
 // Invalid input throws zavolt::InvalidInput naming the quantity and its value (in inches or GHz),
 // where the dialogue would compute a meaningless row: a frequency or radius that is not positive
 // and finite, a slant length that is NaN or not positive (+infinity is a horn without phase
-// error), S negative or not finite. No global state: safe from several threads.
+// error), S negative or not finite. The domain is the aperture model's (zavolt/aperture.hpp): a
+// radius of 0.05 to 100 wavelengths (11.80285 / f inches), S up to 4; a horn outside it, and a
+// design whose radius would leave it, throw InvalidInput too (a design names the gain). The checks
+// stand beside the routines: inside the domain every number is the dialogue's, bit for bit. No
+// global state: safe from several threads.
 #pragma once
 
 #include <cstdint>

@@ -33,7 +33,7 @@ double panel_width(double ka) { return std::min(kPanelU / ka, kMaxPanel); }
 // theta_j = j step, the last one clamped to `end`.
 std::vector<double> scan_angles(double ka, double end) {
   const double step = scan_step(ka);
-  const auto count = static_cast<std::size_t>(std::ceil(end / step));
+  const std::size_t count = end / step < 1.0 ? 1 : detail::count_of(end / step);
   std::vector<double> angles;
   angles.reserve(count + 1);
   for (std::size_t j = 0; j <= count; ++j) angles.push_back(std::min(static_cast<double>(j) * step, end));
@@ -47,7 +47,7 @@ double wrap(double phase) { return phase - 2.0 * kPi * std::round(phase / (2.0 *
 // The whole pattern to 90 degrees is scanned once: the off-axis maximum needs it anyway, and every
 // level's first crossing is then found among the samples.
 std::vector<Beamwidth> Model::beamwidths(std::span<const double> levels_db) const {
-  for (const double level : levels_db) detail::require_positive_finite(Quantity::level, level);
+  for (const double level : levels_db) detail::require_level(level);
   const auto level_at = [this](double theta) { return 10.0 * std::log10(std::norm(relative_field(theta))); };
   const std::vector<double> angles = scan_angles(ka_, kPi / 2.0);
   std::vector<double> levels(angles.size());
@@ -103,6 +103,19 @@ bool Model::maximum_off_axis() const {
   return beamwidths(level).front().maximum_off_axis;
 }
 
+double Model::pattern_directivity_dbi() const {
+  // The same panels in theta as the feed metrics' power integrals.
+  detail::Rule rule;
+  const double width = panel_width(ka_);
+  detail::append_panels(rule, 0.0, kPi / 2.0, detail::panels_of((kPi / 2.0) / width));
+  double power = 0.0;
+  for (std::size_t i = 0; i < rule.nodes.size(); ++i) {
+    power += rule.weights[i] * std::norm(relative_field(rule.nodes[i])) * std::sin(rule.nodes[i]);
+  }
+  // 4 pi |E(0)|^2 / (2 pi integral |E|^2 sin theta), |E(0)| = 1.
+  return 10.0 * std::log10(2.0 / power);
+}
+
 FeedMetrics Model::feed_metrics(double edge_angle) const {
   detail::require_edge_angle(edge_angle);
   FeedMetrics m;
@@ -146,10 +159,10 @@ FeedMetrics Model::feed_metrics(double edge_angle) const {
   const double width = panel_width(ka_);
   for (std::size_t i = 0; i + 1 < breaks.size(); ++i) {
     const double span = breaks[i + 1] - breaks[i];
-    detail::append_panels(inside, breaks[i], breaks[i + 1], std::max(1, static_cast<int>(std::ceil(span / width))));
+    detail::append_panels(inside, breaks[i], breaks[i + 1], detail::panels_of(span / width));
   }
   detail::Rule outside;
-  detail::append_panels(outside, edge_angle, kPi, std::max(1, static_cast<int>(std::ceil((kPi - edge_angle) / width))));
+  detail::append_panels(outside, edge_angle, kPi, detail::panels_of((kPi - edge_angle) / width));
 
   std::vector<std::complex<double>> inside_fields(inside.nodes.size());
   double power_inside = 0.0;

@@ -20,20 +20,6 @@ constexpr int kSDecimals = 4;
 constexpr int kAngleDecimals = 3;
 constexpr int kEfficiencyDecimals = 4;
 
-// The horn's lengths as each model takes them.
-struct HornLengths {
-  double radius_m;
-  double slant_m;
-  float radius_in;
-  float slant_in;
-};
-
-HornLengths lengths_of(const AnalyseRequest& request) {
-  const Unit unit = request.common.unit;
-  return {metres_from(unit, request.radius.value), metres_from(unit, request.slant.value),
-          inches_from(unit, request.radius), inches_from(unit, request.slant)};
-}
-
 std::string level_name(double level) { return shortest(level); }
 
 ReportHead analyse_head(const AnalyseRequest& request) {
@@ -46,6 +32,10 @@ ReportHead analyse_head(const AnalyseRequest& request) {
   add_edge_input(head, request.edge);
   head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"S", "S (wavelengths)", kSDecimals},
                   Column{"gain_dbi", "gain (dBi)", kDecibelDecimals}};
+  // The classic model has its gain only; the aperture model also integrates its pattern.
+  if (request.model == Model::Aperture) {
+    head.columns.push_back(Column{"directivity_pattern_dbi", "pattern dir. (dBi)", kDecibelDecimals});
+  }
   for (std::size_t i = 0; i < request.levels_db.size(); ++i) {
     const std::string level = level_name(request.levels_db.at(i));
     head.columns.push_back(Column{fmt::format("bw{}_deg", level), fmt::format("bw{} (deg)", level), kAngleDecimals});
@@ -61,19 +51,18 @@ ReportHead analyse_head(const AnalyseRequest& request) {
 }
 
 // S over the sweep and the flare half-angle, closed forms, for the table's head.
-void add_geometry_summary(ReportHead& head, const AnalyseRequest& request, const HornLengths& horn) {
+void add_geometry_summary(ReportHead& head, const AnalyseRequest& request) {
   Spread s;
   double flare = 0.0;
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
     if (request.model == Model::Classic) {
       const float frequency = request.frequency_ghz.single_at(i);
-      s.take(static_cast<double>(classic::phase_deviation(frequency, horn.radius_in, horn.slant_in)));
-      flare = classic_geometry(frequency, horn.radius_in, horn.slant_in, 0.0f).flare_half_angle;
+      s.take(static_cast<double>(classic::phase_deviation(frequency, request.radius.inches, request.slant.inches)));
+      flare = classic_geometry(frequency, request.radius.inches, request.slant.inches, 0.0f).flare_half_angle;
     } else {
       const aperture::Geometry g = aperture::geometry(
-          aperture::Horn{horn.radius_m, horn.slant_m,
-                         aperture_phase(request.phase)},
-          hertz_from_gigahertz(request.frequency_ghz.at(i)));
+          aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)},
+          hertz_at(request.frequency_ghz, i));
       s.take(g.s);
       flare = g.flare_half_angle;
     }
@@ -86,16 +75,18 @@ void add_geometry_summary(ReportHead& head, const AnalyseRequest& request, const
 struct PlotData {
   Curve gain{"gain", {}, {}};
   std::vector<Curve> beamwidths;
+  std::optional<FeedCurves> feed;
 };
 
-Row classic_row(const AnalyseRequest& request, const HornLengths& horn, std::size_t i, Warnings& warnings,
-                PlotData* plot) {
+Row classic_row(const AnalyseRequest& request, std::size_t i, Warnings& warnings, PlotData* plot) {
   const float frequency = request.frequency_ghz.single_at(i);
+  const float radius = request.radius.inches;
+  const float slant = request.slant.inches;
   const std::string where = fmt::format("at {} GHz", frequency);
-  const float s = classic::phase_deviation(frequency, horn.radius_in, horn.slant_in);
-  const float gain = classic::gain_db(frequency, horn.radius_in, horn.slant_in);
-  const classic::Beamwidths widths = classic::beamwidths(frequency, horn.radius_in, horn.slant_in);
-  const ClassicGeometry g = classic_geometry(frequency, horn.radius_in, horn.slant_in, s);
+  const float s = classic::phase_deviation(frequency, radius, slant);
+  const float gain = classic::gain_db(frequency, radius, slant);
+  const classic::Beamwidths widths = classic::beamwidths(frequency, radius, slant);
+  const ClassicGeometry g = classic_geometry(frequency, radius, slant, s);
   warn_validity(warnings, g.validity, g.s, g.flare_half_angle, g.radius_m, g.wavelength_m, request.common.unit, where);
   if (s > 1.0f) {
     warnings.note("classic-table", fmt::format("S = {:.4f} {} lies beyond the classic beamwidth tables (S = 0 to 1), "
@@ -122,19 +113,19 @@ Row classic_row(const AnalyseRequest& request, const HornLengths& horn, std::siz
   return row;
 }
 
-Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::size_t i, Warnings& warnings,
-                 PlotData* plot) {
-  const Unit unit = request.common.unit;
+Row aperture_row(const AnalyseRequest& request, std::size_t i, Warnings& warnings, PlotData* plot) {
   const double frequency_ghz = request.frequency_ghz.at(i);
   const std::string where = fmt::format("at {} GHz", shortest(frequency_ghz));
   const aperture::Model model(
-      aperture::Horn{horn.radius_m, horn.slant_m,
-                     aperture_phase(request.phase)},
-      hertz_from_gigahertz(frequency_ghz));
+      aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)},
+      hertz_at(request.frequency_ghz, i));
   const aperture::Geometry& g = model.geometry();
-  warn_validity(warnings, g.validity, g.s, g.flare_half_angle, horn.radius_m, g.wavelength, unit, where);
+  warn_validity(warnings, g.validity, g.s, g.flare_half_angle, request.radius.metres, g.wavelength,
+                request.common.unit, where);
   const aperture::Directivity directivity = model.directivity();
-  Row row{{Cell::of(frequency_ghz), Cell::of(g.s), Cell::of(directivity.dbi)}};
+  const double pattern_dbi = model.pattern_directivity_dbi();
+  warn_directivity_formula(warnings, directivity.dbi, pattern_dbi, where);
+  Row row{{Cell::of(frequency_ghz), Cell::of(g.s), Cell::of(directivity.dbi), Cell::of(pattern_dbi)}};
   std::vector<double> levels;
   for (std::size_t l = 0; l < request.levels_db.size(); ++l) levels.push_back(request.levels_db.at(l));
   const std::vector<aperture::Beamwidth> widths = model.beamwidths(levels);
@@ -162,7 +153,13 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
     row.cells.push_back(Cell::of(feed.spillover_efficiency));
     row.cells.push_back(Cell::of(feed.taper_efficiency));
     row.cells.push_back(Cell::of(feed.feed_efficiency));
-    row.cells.push_back(feed.phase_centre ? Cell::of(length_from_metres(unit, *feed.phase_centre)) : Cell{});
+    row.cells.push_back(feed.phase_centre ? Cell::of(*feed.phase_centre) : Cell{});
+    if (plot && plot->feed) {
+      plot->feed->taper.x.push_back(frequency_ghz);
+      plot->feed->taper.y.push_back(feed.edge_taper_db);
+      plot->feed->efficiency.x.push_back(frequency_ghz);
+      plot->feed->efficiency.y.push_back(feed.feed_efficiency);
+    }
   }
   if (plot) {
     plot->gain.x.push_back(frequency_ghz);
@@ -174,32 +171,34 @@ Row aperture_row(const AnalyseRequest& request, const HornLengths& horn, std::si
 
 std::string plot_title(const AnalyseRequest& request) {
   const std::string_view unit = unit_name(request.common.unit);
-  return fmt::format("a = {} {}, L = {} {}, {} model", request.radius.text, unit, request.slant.text, unit,
-                     model_name(request.model));
+  return fmt::format("a = {} {}, L = {} {}, {} model, {} phase", request.radius.typed.text, unit, request.slant.typed.text, unit,
+                     model_name(request.model), request.model == Model::Classic ? "quadratic" : phase_name(request.phase));
 }
 
 }  // namespace
 
 std::optional<std::string> run_analyse(const AnalyseRequest& request, RowWriter& writer, Warnings& warnings) {
-  const HornLengths horn = lengths_of(request);
   ReportHead head = analyse_head(request);
-  if (request.common.format == Format::Table) add_geometry_summary(head, request, horn);
+  if (request.common.format == Format::Table) add_geometry_summary(head, request);
   std::optional<PlotData> plot;
   if (request.common.plot) {
     plot.emplace();
     for (std::size_t l = 0; l < request.levels_db.size(); ++l) {
       plot->beamwidths.push_back(Curve{fmt::format("{} dB", level_name(request.levels_db.at(l))), {}, {}});
     }
+    if (request.edge && request.model == Model::Aperture) {
+      plot->feed = FeedCurves{Curve{"edge taper (dB)", {}, {}}, Curve{"feed efficiency", {}, {}}};
+    }
   }
   PlotData* plot_data = plot ? &*plot : nullptr;
   writer.begin(head);
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
-    writer.row(request.model == Model::Classic ? classic_row(request, horn, i, warnings, plot_data)
-                                               : aperture_row(request, horn, i, warnings, plot_data));
+    writer.row(request.model == Model::Classic ? classic_row(request, i, warnings, plot_data)
+                                               : aperture_row(request, i, warnings, plot_data));
   }
   writer.end(warnings.lines());
   if (!plot) return std::nullopt;
-  return analysis_plot_svg(plot_title(request), plot->gain, plot->beamwidths);
+  return analysis_plot_svg(plot_title(request), plot->gain, plot->beamwidths, plot->feed);
 }
 
 }  // namespace zavolt::horn

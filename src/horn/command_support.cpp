@@ -51,13 +51,26 @@ ReportHead head_for(std::string command, Unit unit, Model model, Phase phase) {
 }
 
 Column length_column(const std::string& name, const std::string& heading, Unit unit) {
-  return Column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),
+  Column column{fmt::format("{}_{}", name, unit_name(unit)), fmt::format("{} ({})", heading, unit_name(unit)),
                 length_decimals(unit)};
+  column.length = true;
+  return column;
 }
 
-Input length_input(const std::string& name, const std::string& label, const TypedNumber& length, Unit unit) {
+Input length_input(const std::string& name, const std::string& label, const Length& length, Unit unit) {
   return Input{fmt::format("{}_{}", name, unit_name(unit)), label, std::string(unit_name(unit)),
-               ValueSequence::of(length)};
+               ValueSequence::of(length.typed)};
+}
+
+Cell displayed_length(const Cell& cell, Unit unit) {
+  switch (cell.kind()) {
+    case Cell::Kind::Double: return Cell::of(length_from_metres(unit, cell.value()));
+    case Cell::Kind::Single: return Cell::of_single(length_from_inches(unit, cell.single()));
+    case Cell::Kind::Empty:
+    case Cell::Kind::Truth:
+    case Cell::Kind::Text: return cell;
+  }
+  return cell;
 }
 
 Input number_input(const std::string& key, const std::string& label, const std::string& unit,
@@ -101,10 +114,26 @@ void warn_validity(Warnings& warnings, const aperture::Validity& validity, doubl
                                        "phase is a poor approximation",
                                        degrees_from_radians(flare_half_angle), where));
   }
+  if (validity.flare_beyond_accuracy_domain) {
+    const double a_over_l = std::sin(flare_half_angle);
+    warnings.note("flare-accuracy",
+                  flare_half_angle < std::numbers::pi / 2.0
+                      ? fmt::format("a/L = {:.3f} {} lies beyond the accuracy domain (a/L up to 0.7)", a_over_l, where)
+                      : fmt::format("a/L is 1 or more {}, beyond the accuracy domain (a/L up to 0.7)", where));
+  }
   if (validity.aperture_below_wavelength) {
     warnings.note("small-aperture", fmt::format("the aperture radius {} is below one wavelength ({}) {}",
                                                 length_text(radius_m, unit), length_text(wavelength_m, unit), where));
   }
+}
+
+void warn_directivity_formula(Warnings& warnings, double formula_dbi, double pattern_dbi, const std::string& where) {
+  constexpr double kMostDirectivityDifference = 0.1;  // dB
+  if (!(std::abs(pattern_dbi - formula_dbi) > kMostDirectivityDifference)) return;
+  warnings.note("directivity-formula",
+                fmt::format("the aperture formula's gain {:.3f} dBi differs from the pattern's directivity {:.3f} dBi "
+                            "{}: the formula is a poor approximation for this aperture",
+                            formula_dbi, pattern_dbi, where));
 }
 
 ClassicGeometry classic_geometry(float frequency_ghz, float radius_in, float slant_in, float s) {
@@ -116,6 +145,7 @@ ClassicGeometry classic_geometry(float frequency_ghz, float radius_in, float sla
   g.validity.s_outside_0_to_1 = g.s < 0.0 || g.s > 1.0;
   g.validity.flare_above_15_degrees = degrees_from_radians(g.flare_half_angle) > kMostFlareDeg;
   g.validity.aperture_below_wavelength = g.radius_m < g.wavelength_m;
+  g.validity.flare_beyond_accuracy_domain = !std::isinf(slant_in) && wide(radius_in) / wide(slant_in) > 0.7;
   return g;
 }
 

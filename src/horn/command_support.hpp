@@ -26,12 +26,16 @@ inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 [[nodiscard]] ReportHead head_for(std::string command, Unit unit, Model model, Phase phase);
 
 // A length column "phase_centre_mm" / "phase centre (mm)", with as many decimals as a micrometre
-// needs.
+// needs. Its cells are metres or classic inches; the row's writing shows them in `unit`.
 [[nodiscard]] Column length_column(const std::string& name, const std::string& heading, Unit unit);
 
 // The head's entries for the common inputs.
-[[nodiscard]] Input length_input(const std::string& name, const std::string& label, const TypedNumber& length,
+[[nodiscard]] Input length_input(const std::string& name, const std::string& label, const Length& length,
                                  Unit unit);
+
+// A length cell in the run's unit: metres through length_from_metres, classic binary32 inches
+// through length_from_inches (the dialogue's conversion). Other cells unchanged.
+[[nodiscard]] Cell displayed_length(const Cell& cell, Unit unit);
 [[nodiscard]] Input number_input(const std::string& key, const std::string& label, const std::string& unit,
                                  const ValueSequence& values);
 void add_edge_input(ReportHead& head, const std::optional<ReflectorEdge>& edge);
@@ -52,6 +56,10 @@ private:
 // S and the flare half-angle (radians) and the wavelength (metres) give the messages their figures.
 void warn_validity(Warnings& warnings, const aperture::Validity& validity, double s, double flare_half_angle,
                    double radius_m, double wavelength_m, Unit unit, const std::string& where);
+
+// The warning of an aperture formula more than 0.1 dB from the directivity of the pattern it
+// belongs to, where the formula is a poor approximation.
+void warn_directivity_formula(Warnings& warnings, double formula_dbi, double pattern_dbi, const std::string& where);
 
 // The validity flags of a horn under the classic routines, which assume the quadratic phase: from
 // their binary32 lengths (inches) and frequency, evaluated in binary64.

@@ -22,7 +22,20 @@ public:
 class WriteFailure : public std::runtime_error {
 public:
   WriteFailure(const std::string& action, const std::string& name, int error_number)
-      : std::runtime_error(action + " " + name + ": " + std::system_category().message(error_number)) {}
+      : std::runtime_error(action + " " + name + ": " + std::system_category().message(error_number)),
+        name_(name),
+        error_number_(error_number) {}
+
+  [[nodiscard]] const std::string& name() const noexcept { return name_; }
+  [[nodiscard]] int error_number() const noexcept { return error_number_; }
+
+private:
+  std::string name_;
+  int error_number_;
 };
+
+// The status of a run whose reader closed standard output early (`| head`): 128 + SIGPIPE, as a
+// process killed by the signal reports it.
+inline constexpr int kBrokenPipeStatus = 141;
 
 }  // namespace zavolt::horn

@@ -294,7 +294,7 @@ Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) 
     row.cells.push_back(Cell::of(m.polarisation_efficiency));
     const modes::PhaseCentre pc = s.phase_centre(modes::Plane::d45, edge);
     if (!pc.distance) warnings.note("phase-centre", fmt::format("the phase centre {} is undefined: the pattern has a null within the edge angle", where));
-    row.cells.push_back(pc.distance ? Cell::of(length_from_metres(r.common.unit, *pc.distance)) : Cell{});
+    row.cells.push_back(pc.distance ? Cell::of(*pc.distance) : Cell{});
   }
   row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::te, 1)));
   row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::tm, 1)));

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <limits>
 #include <map>
+#include <set>
 #include <numbers>
 #include <tuple>
 #include <vector>
@@ -29,6 +32,12 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kLeastFOverD = 0.25;
 constexpr double kRightAngleDeg = 90.0;
 constexpr double kStraightAngleDeg = 180.0;
+// The model's domain, as zavolt/aperture.hpp states it.
+constexpr double kLeastWavelengths = 0.05;
+constexpr double kMostWavelengths = 100.0;
+constexpr double kMostS = 4.0;
+constexpr double kMostLevelDb = 100.0;
+constexpr double kLeastEdgeAngleDeg = 0.01;
 // Classic beamwidths are tabulated at these two levels only.
 constexpr std::array<double, 2> kClassicLevels = {3.0, 10.0};
 
@@ -64,14 +73,25 @@ public:
     app_.get_formatter()->column_width(34);
   }
 
-  void value(const std::string& name, const std::string& text, const std::string& help) {
+  // An option taking one value. `alias` is a short name ("-o"); a hidden option is read (to be
+  // refused in our words) but not listed by --help.
+  struct Shape {
+    std::string alias;
+    bool required = false;
+    bool hidden = false;
+  };
+  void value(const std::string& name, const std::string& text, const std::string& help, const Shape& shape) {
     std::vector<std::string>& store = values_[name];
-    app_.add_option(name, store, help)
-        ->type_name(text)
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    if (!shape.alias.empty()) aliases_[shape.alias] = name;
+    CLI::Option* option =
+        app_.add_option(shape.alias.empty() ? name : shape.alias + "," + name, store, shape.required ? help + " (required)" : help)
+            ->type_name(text)
+            ->expected(1)
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    if (shape.hidden) option->group("");
   }
+  void value(const std::string& name, const std::string& text, const std::string& help) { value(name, text, help, {}); }
 
   void flag(const std::string& name, const std::string& help) { app_.add_flag(name, flags_[name], help); }
 
@@ -88,7 +108,9 @@ public:
     } catch (const CLI::ParseError& error) {
       refuse(error.what());
     }
-    const std::vector<std::string> extras = app_.remaining();
+    std::vector<std::string> extras = app_.remaining();
+    // "--" ends the options; this program takes no arguments after them.
+    if (!extras.empty() && extras.front() == "--") extras.erase(extras.begin());
     if (!extras.empty()) {
       const std::string& extra = extras.front();
       if (extra.size() > 1 && extra[0] == '-' && !is_number(extra)) refuse(fmt::format("unknown option {}", extra));
@@ -124,12 +146,13 @@ private:
   }
 
   // "--radius" last, "--radius=", "--radius --freq 3" or "--quiet=no": CLI11 would report the
-  // first two and the last in its own words and take "--freq" as the radius.
+  // first two and the last in its own words and take "--freq" as the radius. "--" ends the options.
   void refuse_missing_values(std::span<const std::string> args) const {
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& arg = args[i];
+      if (arg == "--") return;
       const std::size_t equals = arg.find('=');
-      const std::string name = arg.substr(0, equals);
+      const std::string name = canonical(arg.substr(0, equals));
       if (flags_.contains(name) && equals != std::string::npos) {
         refuse(fmt::format("{} takes no value, got {}", name, arg.substr(equals + 1)));
       }
@@ -142,24 +165,33 @@ private:
   }
 
   [[nodiscard]] bool is_option(const std::string& arg) const {
-    const std::string name = arg.substr(0, arg.find('='));
+    const std::string name = canonical(arg.substr(0, arg.find('=')));
     return values_.contains(name) || flags_.contains(name) || name == "--help" || name == "-h" ||
-           name == "--version";
+           name == "--version" || name == "--";
+  }
+
+  [[nodiscard]] std::string canonical(const std::string& name) const {
+    const auto alias = aliases_.find(name);
+    return alias == aliases_.end() ? name : alias->second;
   }
 
   CLI::App app_;
+  std::map<std::string, std::string> aliases_;
   std::map<std::string, std::vector<std::string>> values_;  // a map: CLI11 keeps pointers into it
   std::map<std::string, bool> flags_;
 };
 
+const CommandLine::Shape kRequired{"", true, false};
+
 // `plots`: whether the command draws anything; --plot is known to design only to be refused in
-// words that say why.
+// words that say why, and not listed in its help.
 void add_common_options(CommandLine& line, bool plots = true) {
   line.value("--unit", "mm|cm|in|m", "Unit of every length, typed and shown (default mm)");
   line.value("--format", "table|csv|json", "Output format (default table)");
-  line.value("--output", "FILE", "Write the output to FILE instead of standard output");
-  line.value("--plot", "FILE.svg", plots ? "Also draw the result into an SVG file" : "Not for design: nothing to plot");
+  line.value("--output", "FILE", "Write the output to FILE (- for standard output, the default)", CommandLine::Shape{"-o", false, false});
+  line.value("--plot", "FILE.svg", "Also draw the result into an SVG file", CommandLine::Shape{"", false, !plots});
   line.flag("--quiet", "Do not print warnings");
+  line.flag("--no-limit", "Run a request estimated to take more than an hour");
 }
 
 void add_model_options(CommandLine& line) {
@@ -168,12 +200,12 @@ void add_model_options(CommandLine& line) {
 }
 
 void add_horn_options(CommandLine& line) {
-  line.value("--radius", "A", "Aperture radius");
-  line.value("--slant", "L", "Slant length, apex to rim (inf: a flat phase front)");
+  line.value("--radius", "A", "Aperture radius", kRequired);
+  line.value("--slant", "L", "Slant length, apex to rim (inf: a flat phase front)", kRequired);
 }
 
 void add_edge_options(CommandLine& line) {
-  line.value("--edge-angle", "DEG", "Reflector edge half-angle, between 0 and 90 degrees");
+  line.value("--edge-angle", "DEG", "Reflector edge half-angle, from 0.01 to below 90 degrees");
   line.value("--f-over-d", "X", "Reflector f/D, above 0.25, instead of --edge-angle");
 }
 
@@ -216,10 +248,23 @@ void for_each_point(const ValueSequence& values, Check check) {
 
 // A size or frequency: positive and finite in the precision the model will compute in. An
 // infinite slant length is a flat phase front and allowed where `infinity_allowed`.
+// Whether a typed number has a non-zero digit before its exponent: 1e-400 is not zero, though it
+// reads as 0.
+bool typed_nonzero(const std::string& text) {
+  for (const char c : text) {
+    if (c == 'e' || c == 'E') break;
+    if (c >= '1' && c <= '9') return true;
+  }
+  return false;
+}
+
 void require_positive(const std::string& option, const std::string& text, double value, float single,
                       Model model, bool infinity_allowed = false) {
   const bool classic = model == Model::Classic;
   if (std::isnan(value)) refuse(fmt::format("{} must be a number, got {}", option, text));
+  if ((value == 0.0 || (classic && single == 0.0f)) && typed_nonzero(text) && !text.starts_with('-')) {
+    refuse(fmt::format("{} {} is too small for the model's domain: it rounds to 0", option, text));
+  }
   if (value == kInfinity && infinity_allowed) return;
   if (std::isinf(value) || (classic && std::isinf(single))) refuse(fmt::format("{} must be finite, got {}", option, text));
   if (!(value > 0.0) || (classic && !(single > 0.0f))) refuse(fmt::format("{} must be positive, got {}", option, text));
@@ -257,6 +302,24 @@ Phase phase_from(const CommandLine& line, Model model) {
   refuse(fmt::format("--phase must be spherical or quadratic, got {}", *text));
 }
 
+// "horn.svg" or "HORN.SVG", with a name before the extension.
+bool names_svg(const std::string& path) {
+  if (path.size() <= 4) return false;
+  std::string extension = path.substr(path.size() - 4);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  return extension == ".svg";
+}
+
+// The same path written two ways ("a.svg", "./a.svg"), or two names of one existing file.
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const auto absolute_a = std::filesystem::absolute(a, error).lexically_normal();
+  const auto absolute_b = std::filesystem::absolute(b, error).lexically_normal();
+  if (absolute_a == absolute_b) return true;
+  return std::filesystem::equivalent(a, b, error);
+}
+
 CommonOptions common_from(const CommandLine& line) {
   CommonOptions common;
   if (const auto unit = line.get("--unit")) {
@@ -270,11 +333,14 @@ CommonOptions common_from(const CommandLine& line) {
     common.format = *named;
   }
   common.output = line.get("--output");
+  if (common.output == "-") common.output.reset();
   common.plot = line.get("--plot");
-  if (common.plot && !(common.plot->size() > 4 && common.plot->ends_with(".svg"))) {
-    refuse(fmt::format("--plot must name an .svg file, got {}", *common.plot));
+  if (common.plot && !names_svg(*common.plot)) refuse(fmt::format("--plot must name an .svg file, got {}", *common.plot));
+  if (common.output && common.plot && same_file(*common.output, *common.plot)) {
+    refuse(fmt::format("--output and --plot must name different files, got {} twice", *common.plot));
   }
   common.quiet = line.flag_set("--quiet");
+  common.no_limit = line.flag_set("--no-limit");
   return common;
 }
 
@@ -286,8 +352,8 @@ std::optional<ReflectorEdge> edge_from(const CommandLine& line) {
   }
   if (angle) {
     const TypedNumber degrees = one_number("--edge-angle", *angle);
-    if (!(degrees.value > 0.0 && degrees.value < kRightAngleDeg)) {
-      refuse(fmt::format("--edge-angle must lie between 0 and 90 degrees, got {}", *angle));
+    if (!(degrees.value >= kLeastEdgeAngleDeg && degrees.value < kRightAngleDeg)) {
+      refuse(fmt::format("--edge-angle must lie from 0.01 to below 90 degrees, got {}", *angle));
     }
     return ReflectorEdge{degrees, false};
   }
@@ -295,7 +361,12 @@ std::optional<ReflectorEdge> edge_from(const CommandLine& line) {
     const TypedNumber ratio = one_number("--f-over-d", *f_over_d);
     if (!(ratio.value > kLeastFOverD)) refuse(fmt::format("--f-over-d must be above 0.25, got {}", *f_over_d));
     if (std::isinf(ratio.value)) refuse(fmt::format("--f-over-d must be finite, got {}", *f_over_d));
-    return ReflectorEdge{ratio, true};
+    const ReflectorEdge edge{ratio, true};
+    if (!(edge.half_angle_deg() >= kLeastEdgeAngleDeg)) {
+      refuse(fmt::format("--f-over-d {} gives an edge angle of {:.3g} deg, below the model's 0.01 deg", *f_over_d,
+                         edge.half_angle_deg()));
+    }
+    return edge;
   }
   return std::nullopt;
 }
@@ -312,14 +383,61 @@ void require_slant_beyond_radius(const TypedNumber& radius, const TypedNumber& s
                      radius.text, unit_name(unit), slant.text, unit_name(unit)));
 }
 
+// The horn's size in wavelengths and S at a frequency, as the model computes them: binary64 metres
+// and hertz, or the classic routines' binary32 inches and GHz with lambda = 11.80285 / f inches.
+struct Electrical {
+  double a_over_lambda;
+  double s;  // 0 for a flat phase front
+};
+
+Electrical electrical(const Length& radius, const Length& slant, Model model, double frequency_ghz,
+                      float frequency_single) {
+  constexpr double kLightMetresPerSecond = 299792458.0;
+  constexpr double kLightInchesPerNs = 11.80285;  // the classic routines' binary32 constant, widened below
+  double a = 0.0;
+  double l = 0.0;
+  double a_over_lambda = 0.0;
+  if (model == Model::Classic) {
+    a = static_cast<double>(radius.inches);
+    l = static_cast<double>(slant.inches);
+    a_over_lambda = a * static_cast<double>(frequency_single) / static_cast<double>(static_cast<float>(kLightInchesPerNs));
+  } else {
+    a = radius.metres;
+    l = slant.metres;
+    a_over_lambda = a * (frequency_ghz * 1e9) / kLightMetresPerSecond;
+  }
+  return {a_over_lambda, std::isinf(l) ? 0.0 : a_over_lambda * (a / (2.0 * l))};
+}
+
+// The model's domain over every frequency: a/lambda and S grow with frequency, so a range's two
+// ends decide it.
+void require_horn_in_domain(const Length& radius, const Length& slant, Unit unit, Model model,
+                            const ValueSequence& frequencies) {
+  for_each_point(frequencies, [&](double value, float single, std::size_t i) {
+    const Electrical e = electrical(radius, slant, model, value, single);
+    const std::string frequency = point_text(frequencies, i);
+    if (!(e.a_over_lambda >= kLeastWavelengths && e.a_over_lambda <= kMostWavelengths)) {
+      const std::string size = std::isfinite(e.a_over_lambda) ? fmt::format("{:.4g}", e.a_over_lambda) : "over 1e308";
+      refuse(fmt::format("--radius {} {} at --freq {} GHz is {} wavelengths, outside the model's domain "
+                         "(a/λ from 0.05 to 100)",
+                         radius.typed.text, unit_name(unit), frequency, size));
+    }
+    if (!(e.s <= kMostS)) {
+      refuse(fmt::format("--slant {} {} gives S = {:.4g} at --freq {} GHz, beyond the model's domain (S up to 4)",
+                         slant.typed.text, unit_name(unit), e.s, frequency));
+    }
+  });
+}
+
 // --radius and --slant: positive lengths, the slant beyond the radius under the spherical phase.
-void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, TypedNumber& radius,
-               TypedNumber& slant) {
-  radius = one_number("--radius", line.required("--radius"));
-  slant = one_number("--slant", line.required("--slant"));
-  require_positive_length("--radius", radius, unit, model);
-  require_positive_length("--slant", slant, unit, model, true);
-  require_slant_beyond_radius(radius, slant, unit, phase);
+void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, Length& radius, Length& slant) {
+  const TypedNumber typed_radius = one_number("--radius", line.required("--radius"));
+  const TypedNumber typed_slant = one_number("--slant", line.required("--slant"));
+  require_positive_length("--radius", typed_radius, unit, model);
+  require_positive_length("--slant", typed_slant, unit, model, true);
+  require_slant_beyond_radius(typed_radius, typed_slant, unit, phase);
+  radius = length_of(typed_radius, unit);
+  slant = length_of(typed_slant, unit);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -327,11 +445,12 @@ void read_horn(const CommandLine& line, Unit unit, Model model, Phase phase, Typ
 
 Request design_request(std::span<const std::string> args) {
   CommandLine line("design", "Design a horn: aperture radius and slant length over a sweep of S");
-  line.value("--gain", "DBI", "Wanted gain (directivity), dBi");
-  line.value("--edge-taper", "DB", "Wanted edge taper at the reflector's edge, dB (aperture model)");
+  line.value("--gain", "DBI", "Wanted gain (directivity), dBi (this or --edge-taper required)");
+  line.value("--edge-taper", "DB", "Wanted edge taper at the reflector's edge, up to 100 dB (aperture model)");
   add_edge_options(line);
-  line.value("--freq", "GHZ", "Frequency, GHz");
-  line.value("--s", "S|RANGE", "Maximum aperture phase deviation S, wavelengths: a value, a list or START:STOP:STEP");
+  line.value("--freq", "GHZ", "Frequency, GHz", kRequired);
+  line.value("--s", "S|RANGE", "Maximum aperture phase deviation S, wavelengths, 0 to 4: a value, a list or START:STOP:STEP",
+             kRequired);
   add_model_options(line);
   add_common_options(line, false);
   if (auto text = line.parse(args)) return *text;
@@ -357,17 +476,20 @@ Request design_request(std::span<const std::string> args) {
     if (request.model == Model::Classic) refuse(fmt::format("--edge-taper does not apply to --model classic, got {}", *taper));
     request.edge_taper_db = one_number("--edge-taper", *taper);
     require_positive("--edge-taper", *taper, request.edge_taper_db->value, request.edge_taper_db->single, request.model);
+    if (!(request.edge_taper_db->value <= kMostLevelDb)) refuse(fmt::format("--edge-taper must be at most 100 dB, got {}", *taper));
     request.edge = edge_from(line);
     if (!request.edge) refuse("--edge-taper needs --edge-angle or --f-over-d");
   }
   const std::string frequency = line.required("--freq");
   request.frequency_ghz = one_number("--freq", frequency);
   require_positive("--freq", frequency, request.frequency_ghz.value, request.frequency_ghz.single, request.model);
+  request.frequency_hz = hertz_from_gigahertz(request.frequency_ghz.value);
   request.s = numbers("--s", line.required("--s"));
   for_each_point(request.s, [&](double value, float single, std::size_t i) {
     const std::string text = point_text(request.s, i);
     if (!std::isfinite(value)) refuse(fmt::format("--s must be finite, got {}", text));
     if (value < 0.0 || single < 0.0f) refuse(fmt::format("--s must be zero or positive, got {}", text));
+    if (!(value <= kMostS)) refuse(fmt::format("--s must be at most 4, the model's domain, got {}", text));
   });
   return request;
 }
@@ -375,8 +497,8 @@ Request design_request(std::span<const std::string> args) {
 Request analyse_request(std::span<const std::string> args) {
   CommandLine line("analyse", "Analyse a horn over frequency: gain, beamwidths and feed metrics");
   add_horn_options(line);
-  line.value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP");
-  line.value("--levels", "DB,...", "Beamwidth levels, dB, in the order wanted (default 3,10)");
+  line.value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP", kRequired);
+  line.value("--levels", "DB,...", "Beamwidth levels, dB, up to 100, in the order wanted (default 3,10)");
   add_edge_options(line);
   add_model_options(line);
   add_common_options(line);
@@ -389,20 +511,25 @@ Request analyse_request(std::span<const std::string> args) {
   read_horn(line, request.common.unit, request.model, request.phase, request.radius, request.slant);
   request.frequency_ghz = numbers("--freq", line.required("--freq"));
   require_positive_points("--freq", request.frequency_ghz, request.model);
+  require_horn_in_domain(request.radius, request.slant, request.common.unit, request.model, request.frequency_ghz);
   request.levels_db = numbers("--levels", line.get("--levels").value_or("3,10"));
-  std::vector<double> seen;
-  for (std::size_t i = 0; i < request.levels_db.size(); ++i) {
-    const double level = request.levels_db.at(i);
+  // A range's points are distinct and monotonic: its two ends decide it. A list is checked whole.
+  std::set<double> seen;
+  for_each_point(request.levels_db, [&](double level, float single, std::size_t i) {
     const std::string text = point_text(request.levels_db, i);
-    require_positive("--levels", text, level, request.levels_db.single_at(i), Model::Aperture);
-    if (std::find(seen.begin(), seen.end(), level) != seen.end()) {
+    require_positive("--levels", text, level, single, Model::Aperture);
+    if (!(level <= kMostLevelDb)) refuse(fmt::format("--levels must be at most 100 dB, got {}", text));
+    if (!request.levels_db.is_range() && !seen.insert(level).second) {
       refuse(fmt::format("--levels must not repeat a level, got {} twice", text));
     }
-    if (request.model == Model::Classic &&
-        std::find(kClassicLevels.begin(), kClassicLevels.end(), level) == kClassicLevels.end()) {
-      refuse(fmt::format("--levels must be 3 or 10 under --model classic, got {}", text));
+  });
+  if (request.model == Model::Classic) {
+    for (std::size_t i = 0; i < request.levels_db.size() && i < kClassicLevels.size() + 1; ++i) {
+      const double level = request.levels_db.at(i);
+      if (std::find(kClassicLevels.begin(), kClassicLevels.end(), level) == kClassicLevels.end()) {
+        refuse(fmt::format("--levels must be 3 or 10 under --model classic, got {}", point_text(request.levels_db, i)));
+      }
     }
-    seen.push_back(level);
   }
   if (request.model == Model::Classic) {
     refuse_for_classic(line, "--edge-angle");
@@ -415,7 +542,7 @@ Request analyse_request(std::span<const std::string> args) {
 Request pattern_request(std::span<const std::string> args) {
   CommandLine line("pattern", "The far-field pattern of a horn against theta, at one or more frequencies");
   add_horn_options(line);
-  line.value("--freq", "GHZ[,GHZ...]", "Frequencies, GHz");
+  line.value("--freq", "GHZ[,GHZ...]", "Frequencies, GHz", kRequired);
   line.value("--theta", "RANGE", "Angles from the axis, degrees, 0 to 180 (default 0:90:0.5)");
   add_edge_options(line);
   line.value("--phase", "spherical|quadratic", "Phase front across the aperture (default spherical)");
@@ -428,6 +555,7 @@ Request pattern_request(std::span<const std::string> args) {
   read_horn(line, request.common.unit, Model::Aperture, request.phase, request.radius, request.slant);
   request.frequency_ghz = numbers("--freq", line.required("--freq"));
   require_positive_points("--freq", request.frequency_ghz, Model::Aperture);
+  require_horn_in_domain(request.radius, request.slant, request.common.unit, Model::Aperture, request.frequency_ghz);
   request.theta_deg = numbers("--theta", line.get("--theta").value_or("0:90:0.5"));
   for_each_point(request.theta_deg, [&](double value, float, std::size_t i) {
     if (!(value >= 0.0 && value <= kStraightAngleDeg)) {
@@ -591,6 +719,12 @@ Request profile_request(std::span<const std::string> args) {
 
 }  // namespace
 
+Length length_of(const TypedNumber& typed, Unit unit) {
+  return Length{typed, metres_from(unit, typed.value), inches_from(unit, typed)};
+}
+
+double hertz_at(const ValueSequence& gigahertz, std::size_t i) { return hertz_from_gigahertz(gigahertz.at(i)); }
+
 std::string_view model_name(Model model) { return model == Model::Classic ? "classic" : "aperture"; }
 
 std::string_view phase_name(Phase phase) { return phase == Phase::Quadratic ? "quadratic" : "spherical"; }
@@ -615,7 +749,7 @@ Request parse_command_line(std::span<const std::string> args) {
   if (command == "--help" || command == "-h") return TextRequest{overview_text()};
   if (command == "--version") return TextRequest{version_text()};
   if (command.starts_with("-")) refuse(fmt::format("a command must come first: design, analyse, pattern or profile, got {}", command));
-  refuse(fmt::format("the command must be design, analyse, pattern or profile, got {}", command));
+  refuse(fmt::format("the command must be design, analyse (or analyze), pattern or profile, got {}", command));
 }
 
 }  // namespace zavolt::horn

@@ -26,7 +26,21 @@ struct CommonOptions {
   std::optional<std::string> output;  // standard output when absent
   std::optional<std::string> plot;    // an SVG file
   bool quiet = false;
+  bool no_limit = false;  // run even a request estimated to take more than an hour
 };
+
+// A length as typed, converted once where it is read: binary64 metres for the aperture model and
+// binary32 inches, as the dialogue converts them, for the classic routines. Below the options the
+// commands compute in these; the display unit comes back only where a row is written.
+struct Length {
+  TypedNumber typed;  // in CommonOptions::unit, for the head and the messages
+  double metres = 0.0;
+  float inches = 0.0f;
+};
+[[nodiscard]] Length length_of(const TypedNumber& typed, Unit unit);
+
+// The hertz of point i of a frequency option typed in GHz.
+[[nodiscard]] double hertz_at(const ValueSequence& gigahertz, std::size_t i);
 
 // A reflector's edge half-angle, given directly or as f/D.
 struct ReflectorEdge {
@@ -46,6 +60,7 @@ struct DesignRequest {
   std::optional<TypedNumber> edge_taper_db;  // a design to an edge taper at `edge`
   std::optional<ReflectorEdge> edge;
   TypedNumber frequency_ghz;
+  double frequency_hz = 0.0;
   ValueSequence s;
 };
 
@@ -53,8 +68,8 @@ struct AnalyseRequest {
   CommonOptions common;
   Model model = Model::Aperture;
   Phase phase = Phase::Spherical;
-  TypedNumber radius;  // in common.unit
-  TypedNumber slant;   // in common.unit; +inf for a flat phase front
+  Length radius;
+  Length slant;  // +inf for a flat phase front
   ValueSequence frequency_ghz;
   ValueSequence levels_db;
   std::optional<ReflectorEdge> edge;
@@ -63,8 +78,8 @@ struct AnalyseRequest {
 struct PatternRequest {
   CommonOptions common;
   Phase phase = Phase::Spherical;
-  TypedNumber radius;
-  TypedNumber slant;
+  Length radius;
+  Length slant;
   ValueSequence frequency_ghz;
   ValueSequence theta_deg;
   std::optional<ReflectorEdge> edge;
@@ -74,8 +89,8 @@ struct PatternRequest {
 // to a gain or an edge taper at the band's geometric centre.
 struct ProfileRequest {
   CommonOptions common;
-  std::optional<TypedNumber> radius;  // in common.unit
-  std::optional<TypedNumber> slant;
+  std::optional<Length> radius;
+  std::optional<Length> slant;
   std::optional<TypedNumber> gain_dbi;
   std::optional<TypedNumber> edge_taper_db;
   std::optional<ReflectorEdge> edge;

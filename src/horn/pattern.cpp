@@ -22,9 +22,7 @@ constexpr int kSDecimals = 4;
 constexpr std::size_t kAnglesPerBlock = 4096;
 
 aperture::Horn horn_of(const PatternRequest& request) {
-  const Unit unit = request.common.unit;
-  return aperture::Horn{metres_from(unit, request.radius.value), metres_from(unit, request.slant.value),
-                        aperture_phase(request.phase)};
+  return aperture::Horn{request.radius.metres, request.slant.metres, aperture_phase(request.phase)};
 }
 
 ReportHead pattern_head(const PatternRequest& request) {
@@ -35,8 +33,10 @@ ReportHead pattern_head(const PatternRequest& request) {
   head.inputs.push_back(number_input("frequency_ghz", "frequency", "GHz", request.frequency_ghz));
   head.inputs.push_back(number_input("theta_deg", "theta", "deg", request.theta_deg));
   add_edge_input(head, request.edge);
+  Column level{"level_db", "level (dB)", kLevelDecimals};
+  level.minus_infinity_empty = true;  // an exact null, as at 180 degrees
   head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"theta_deg", "theta (deg)", kShortest},
-                  Column{"level_db", "level (dB)", kLevelDecimals}, Column{"phase_deg", "phase (deg)", kPhaseDecimals}};
+                  level, Column{"phase_deg", "phase (deg)", kPhaseDecimals}};
   return head;
 }
 
@@ -45,7 +45,7 @@ void add_geometry_summary(ReportHead& head, const PatternRequest& request) {
   double flare = 0.0;
   for (std::size_t i = 0; i < request.frequency_ghz.size(); ++i) {
     const aperture::Geometry g =
-        aperture::geometry(horn_of(request), hertz_from_gigahertz(request.frequency_ghz.at(i)));
+        aperture::geometry(horn_of(request), hertz_at(request.frequency_ghz, i));
     s.take(g.s);
     flare = g.flare_half_angle;
   }
@@ -56,12 +56,14 @@ void add_geometry_summary(ReportHead& head, const PatternRequest& request) {
 // The phase in degrees, kept within (-180, 180] where the conversion from radians rounds over.
 double phase_degrees(double radians) {
   const double degrees = degrees_from_radians(radians);
+  // -0 (the phase of a null) as 0: one text for one number in every format.
+  if (degrees == 0.0) return 0.0;
   return degrees > 180.0 ? 180.0 : (degrees <= -180.0 ? 180.0 : degrees);
 }
 
 std::string plot_title(const PatternRequest& request) {
   const std::string_view unit = unit_name(request.common.unit);
-  return fmt::format("a = {} {}, L = {} {}, {} phase", request.radius.text, unit, request.slant.text, unit,
+  return fmt::format("a = {} {}, L = {} {}, {} phase", request.radius.typed.text, unit, request.slant.typed.text, unit,
                      phase_name(request.phase));
 }
 
@@ -74,10 +76,17 @@ std::optional<std::string> run_pattern(const PatternRequest& request, RowWriter&
   std::vector<Curve> curves;
   writer.begin(head);
   std::vector<double> thetas;
+  const std::size_t last = request.theta_deg.size() - 1;
+  if (std::max(request.theta_deg.at(0), request.theta_deg.at(last)) > 90.0 ||
+      (!request.theta_deg.is_range() && std::any_of(request.theta_deg.numbers().begin(), request.theta_deg.numbers().end(),
+                                                    [](const TypedNumber& t) { return t.value > 90.0; }))) {
+    warnings.note("beyond-90", "angles beyond 90 deg lie outside what aperture integration describes: the rear "
+                               "hemisphere is the model's continuation, not the horn's pattern");
+  }
   for (std::size_t f = 0; f < request.frequency_ghz.size(); ++f) {
     const double frequency_ghz = request.frequency_ghz.at(f);
     const std::string where = fmt::format("at {} GHz", shortest(frequency_ghz));
-    const aperture::Model model(horn_of(request), hertz_from_gigahertz(frequency_ghz));
+    const aperture::Model model(horn_of(request), hertz_at(request.frequency_ghz, f));
     const aperture::Geometry& g = model.geometry();
     warn_validity(warnings, g.validity, g.s, g.flare_half_angle, model.horn().radius, g.wavelength, unit, where);
     if (model.maximum_off_axis()) {

@@ -16,18 +16,22 @@ namespace zavolt::horn {
 
 namespace {
 
-// Colour map 0: the background, the axes and text, then the curves' colours in turn.
-constexpr std::array<PLINT, 10> kRed = {255, 0, 31, 214, 44, 148, 255, 23, 140, 127};
-constexpr std::array<PLINT, 10> kGreen = {255, 0, 119, 39, 160, 103, 127, 190, 86, 127};
-constexpr std::array<PLINT, 10> kBlue = {255, 0, 180, 40, 44, 189, 14, 207, 75, 127};
+// Colour map 0: the background, the axes and text, the grey of the grid and marks, then eight
+// curve colours told apart also by readers with a red-green deficiency (Okabe and Ito's palette,
+// black replaced by a dark grey-blue).
+constexpr std::array<PLINT, 11> kRed = {255, 0, 127, 230, 86, 0, 240, 0, 213, 204, 68};
+constexpr std::array<PLINT, 11> kGreen = {255, 0, 127, 159, 180, 158, 228, 114, 94, 121, 85};
+constexpr std::array<PLINT, 11> kBlue = {255, 0, 127, 0, 233, 115, 66, 178, 0, 167, 110};
 constexpr PLINT kInk = 1;
-constexpr PLINT kFirstCurveColour = 2;
-constexpr PLINT kCurveColours = static_cast<PLINT>(kRed.size()) - kFirstCurveColour;
-constexpr PLINT kGrey = 9;
+constexpr PLINT kGrey = 2;
+constexpr PLINT kFirstCurveColour = 3;
+constexpr std::size_t kCurveColours = kRed.size() - static_cast<std::size_t>(kFirstCurveColour);
 
+// PLplot's eight line styles: solid, then dashes and dots of several kinds.
 constexpr PLINT kSolid = 1;
 constexpr PLINT kShortDashes = 2;
 constexpr PLINT kLongDashes = 3;
+constexpr std::size_t kLineStyles = 8;
 
 // Markers on the points when there are few enough to see them.
 constexpr std::size_t kMostMarkedPoints = 25;
@@ -37,9 +41,10 @@ constexpr PLINT kDotMarker = 17;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kDeepestFloorDb = -60.0;
 
-PLINT curve_colour(std::size_t i) {
-  return kFirstCurveColour + static_cast<PLINT>(i % static_cast<std::size_t>(kCurveColours));
-}
+// Curve i: the eight colours in turn, then each again in the next line style, so that 64 curves
+// are told apart.
+PLINT curve_colour(std::size_t i) { return kFirstCurveColour + static_cast<PLINT>(i % kCurveColours); }
+PLINT curve_style(std::size_t i) { return kSolid + static_cast<PLINT>((i / kCurveColours) % kLineStyles); }
 
 // A PLplot stream writing SVG into memory. PLplot closes the FILE itself when the stream ends, so
 // the text is complete once the stream is gone; svg() ends it and hands the text over.
@@ -96,10 +101,10 @@ struct Bounds {
   }
 };
 
-// Draws the curve in pieces between its gaps, with markers when it is short.
-void draw_curve(plstream& pls, const Curve& curve, PLINT colour, double floor_value) {
-  pls.col0(colour);
-  pls.lsty(kSolid);
+// Draws curve i in pieces between its gaps, with markers when it is short.
+void draw_curve(plstream& pls, const Curve& curve, std::size_t i_curve, double floor_value) {
+  pls.col0(curve_colour(i_curve));
+  pls.lsty(curve_style(i_curve));
   std::vector<PLFLT> xs;
   std::vector<PLFLT> ys;
   const auto flush = [&] {
@@ -121,27 +126,28 @@ void draw_curve(plstream& pls, const Curve& curve, PLINT colour, double floor_va
   }
   flush();
   pls.col0(kInk);
+  pls.lsty(kSolid);
 }
 
-// Inside the frame's top right corner, or outside it on the right, halfway up.
-void draw_legend(plstream& pls, const std::vector<Curve>& curves, bool outside) {
+// In the page's right margin, beside the frames, at its top or its bottom: never over a curve.
+void draw_legend(plstream& pls, const std::vector<Curve>& curves, PLINT corner = PL_POSITION_TOP) {
   const auto n = static_cast<PLINT>(curves.size());
   std::vector<PLINT> options(curves.size(), PL_LEGEND_LINE);
   std::vector<PLINT> colours;
+  std::vector<PLINT> styles;
   std::vector<const char*> texts;
   for (std::size_t i = 0; i < curves.size(); ++i) {
     colours.push_back(curve_colour(i));
+    styles.push_back(curve_style(i));
     texts.push_back(curves[i].label.c_str());
   }
-  const std::vector<PLINT> styles(curves.size(), kSolid);
   const std::vector<PLFLT> widths(curves.size(), 1.0);
   PLFLT width = 0.0;
   PLFLT height = 0.0;
-  const PLINT position =
-      outside ? PL_POSITION_RIGHT | PL_POSITION_OUTSIDE : PL_POSITION_TOP | PL_POSITION_RIGHT | PL_POSITION_INSIDE;
-  pls.legend(&width, &height, PL_LEGEND_BACKGROUND | PL_LEGEND_BOUNDING_BOX, position, 0.02, 0.02, 0.05, 0, kInk,
+  const PLINT position = PL_POSITION_SUBPAGE | PL_POSITION_RIGHT | corner | PL_POSITION_INSIDE;
+  pls.legend(&width, &height, PL_LEGEND_BACKGROUND | PL_LEGEND_BOUNDING_BOX, position, 0.01, 0.02, 0.04, 0, kInk,
              kSolid, 0, 0, n,
-             options.data(), 1.0, 0.7, 2.0, 0.0, colours.data(), texts.data(), nullptr, nullptr, nullptr, nullptr,
+             options.data(), 0.7, 0.7, 1.4, 0.0, colours.data(), texts.data(), nullptr, nullptr, nullptr, nullptr,
              colours.data(), styles.data(), widths.data(), nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -159,7 +165,8 @@ void frame(plstream& pls, double x0, double x1, double y0, double y1, const char
 
 }  // namespace
 
-std::string analysis_plot_svg(const std::string& title, const Curve& gain, const std::vector<Curve>& beamwidths) {
+std::string analysis_plot_svg(const std::string& title, const Curve& gain, const std::vector<Curve>& beamwidths,
+                              const std::optional<FeedCurves>& feed) {
   SvgPage page;
   Bounds frequencies;
   Bounds gains;
@@ -176,15 +183,34 @@ std::string analysis_plot_svg(const std::string& title, const Curve& gain, const
   widths.take(0.0);
   const auto [w0, w1] = widths.padded(0.05, 10.0);
 
-  // Room on the right for the levels' legend, outside the frame: the widths fill the panel.
-  page->vpor(0.1, 0.8, 0.58, 0.92);
+  // Room on the right for the legends, outside the frames. With a reflector's edge a third panel
+  // holds the edge taper (left axis) and the feed efficiency (right axis).
+  const bool three = feed.has_value();
+  const std::array<std::pair<double, double>, 3> rows =
+      three ? std::array<std::pair<double, double>, 3>{{{0.68, 0.92}, {0.39, 0.61}, {0.1, 0.32}}}
+            : std::array<std::pair<double, double>, 3>{{{0.58, 0.92}, {0.1, 0.44}, {0.0, 0.0}}};
+  page->vpor(0.1, 0.70, rows[0].first, rows[0].second);
   frame(*page, f0, f1, g0, g1, "", "gain (dBi)", title);
-  draw_curve(*page, gain, curve_colour(0), g0);
+  draw_curve(*page, gain, 0, g0);
 
-  page->vpor(0.1, 0.8, 0.1, 0.44);
-  frame(*page, f0, f1, std::max(0.0, w0), w1, "frequency (GHz)", "beamwidth (deg)", "");
-  for (std::size_t i = 0; i < beamwidths.size(); ++i) draw_curve(*page, beamwidths[i], curve_colour(i), w0);
-  if (!beamwidths.empty()) draw_legend(*page, beamwidths, true);
+  page->vpor(0.1, 0.70, rows[1].first, rows[1].second);
+  frame(*page, f0, f1, std::max(0.0, w0), w1, three ? "" : "frequency (GHz)", "beamwidth (deg)", "");
+  for (std::size_t i = 0; i < beamwidths.size(); ++i) draw_curve(*page, beamwidths[i], i, w0);
+  if (!beamwidths.empty()) draw_legend(*page, beamwidths);
+  if (!three) return page.svg();
+
+  Bounds tapers;
+  for (const double y : feed->taper.y) tapers.take(y);
+  const auto [e0, e1] = tapers.padded(0.08, 1.0);
+  page->vpor(0.1, 0.70, rows[2].first, rows[2].second);
+  frame(*page, f0, f1, e0, e1, "frequency (GHz)", "edge taper (dB)", "");
+  draw_curve(*page, feed->taper, 0, e0);
+  // The efficiency on its own scale, 0 to 1, labelled on the right.
+  page->wind(f0, f1, 0.0, 1.0);
+  page->box("", 0.0, 0, "cmstv", 0.0, 0);
+  page->mtex("r", 3.6, 0.5, 0.5, "feed efficiency");
+  draw_curve(*page, feed->efficiency, 1, 0.0);
+  draw_legend(*page, {feed->taper, feed->efficiency}, PL_POSITION_BOTTOM);
   return page.svg();
 }
 
@@ -225,29 +251,29 @@ std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>&
   const double floor_db = std::max(kDeepestFloorDb, std::floor(std::min(decibels.low, -20.0) / 10.0) * 10.0);
   const double below_floor = floor_db - 1.0;  // clipped by the frame, so a null runs off its edge
 
-  page->vpor(0.1, 0.95, 0.1, 0.9);
+  page->vpor(0.1, 0.74, 0.1, 0.86);
   frame(*page, t0, t1, floor_db, top + 1.0, "#gh (deg)", "level (dB)", title);
 
-  // The marks' labels stand just above and just left of their lines (the text is centred on its
-  // reference point), in smaller type.
-  const double x_gap = 0.015 * (t1 - t0);
-  const double y_gap = 0.025 * (top + 1.0 - floor_db);
+  // The marks' labels stand outside the frame, clear of every curve: the levels' just right of
+  // it at their height, the edge's just above it at its angle; in smaller type.
   page->col0(kGrey);
   page->schr(0.0, 0.8);
   page->lsty(kLongDashes);
+  // mtex places text against the frame by a fraction along its side: text in world coordinates
+  // would be clipped there.
   for (const double mark : {-3.0, -10.0}) {
     page->join(t0, mark, t1, mark);
-    page->ptex(t0 + x_gap, mark + y_gap, 1.0, 0.0, 0.0, fmt::format("{} dB", mark).c_str());
+    page->mtex("rv", 0.6, (mark - floor_db) / (top + 1.0 - floor_db), 0.0, fmt::format("{} dB", mark).c_str());
   }
   if (edge_angle_deg && *edge_angle_deg >= t0 && *edge_angle_deg <= t1) {
     page->lsty(kShortDashes);
     page->join(*edge_angle_deg, floor_db, *edge_angle_deg, top + 1.0);
-    page->ptex(*edge_angle_deg - x_gap, floor_db + 2.0 * y_gap, 0.0, 1.0, 0.0,
-               fmt::format("edge {:.1f} deg", *edge_angle_deg).c_str());
+    page->mtex("t", 0.6, (*edge_angle_deg - t0) / (t1 - t0), 0.5, fmt::format("edge {:.1f} deg", *edge_angle_deg).c_str());
   }
   page->schr(0.0, 1.0);
-  for (std::size_t i = 0; i < levels.size(); ++i) draw_curve(*page, levels[i], curve_colour(i), below_floor);
-  if (!levels.empty()) draw_legend(*page, levels, false);
+  page->lsty(kSolid);
+  for (std::size_t i = 0; i < levels.size(); ++i) draw_curve(*page, levels[i], i, below_floor);
+  if (!levels.empty()) draw_legend(*page, levels);
   return page.svg();
 }
 

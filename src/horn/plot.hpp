@@ -17,10 +17,19 @@ struct Curve {
   std::vector<double> y;
 };
 
+// The feed metrics of an analysis with a reflector's edge, against frequency.
+struct FeedCurves {
+  Curve taper;       // dB
+  Curve efficiency;  // 0 to 1
+};
+
 // Gain (dBi) against frequency (GHz) in the upper panel, the beamwidths (degrees, one curve per
-// level) in the lower. Returns the SVG document.
+// level) below it, and with `feed` a third panel of the edge taper and the feed efficiency.
+// Curves beyond eight repeat the colours in another line style; legends stand outside the frames.
+// Returns the SVG document.
 [[nodiscard]] std::string analysis_plot_svg(const std::string& title, const Curve& gain,
-                                            const std::vector<Curve>& beamwidths);
+                                            const std::vector<Curve>& beamwidths,
+                                            const std::optional<FeedCurves>& feed = std::nullopt);
 
 // Two quantities against frequency (GHz), one curve in each panel, labelled with their units (the
 // mode-matching model's return loss and peak cross-polar level). Returns the SVG document.
@@ -28,7 +37,8 @@ struct Curve {
                                              const Curve& lower, const std::string& lower_label);
 
 // Level (dB below boresight) against theta (degrees), one curve per frequency, with the -3 dB and
-// -10 dB levels marked, and the reflector's edge angle when there is one. Levels below the
+// -10 dB levels marked, and the reflector's edge angle when there is one, the marks labelled
+// outside the frame. Levels below the
 // plot's floor (nulls are minus infinity) are drawn at the floor's edge.
 [[nodiscard]] std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>& levels,
                                            std::optional<double> edge_angle_deg);

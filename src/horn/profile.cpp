@@ -61,12 +61,11 @@ struct Built {
 };
 
 Built build(const ProfileRequest& request) {
-  const Unit unit = request.common.unit;
   const double f_min = hertz_from_gigahertz(request.band_ghz.at(0));
   const double f_max = hertz_from_gigahertz(request.band_ghz.at(request.band_ghz.size() - 1));
   Built built;
   if (request.radius) {
-    built.aperture = {metres_from(unit, request.radius->value), metres_from(unit, request.slant->value)};
+    built.aperture = {request.radius->metres, request.slant->metres};
   } else {
     const double f = std::sqrt(f_min * f_max);
     built.design_frequency = f;
@@ -287,10 +286,10 @@ std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter&
   writer.begin(head);
   for (std::size_t i = 0; i < horn.slots.size(); ++i) {
     const profile::Slot& slot = horn.slots[i];
-    writer.row(Row{{Cell::of(static_cast<double>(i + 1)), Cell::of(length_from_metres(unit, slot.z)),
-                    Cell::of(length_from_metres(unit, slot.ridge_radius)), Cell::of(length_from_metres(unit, slot.slot_radius)),
-                    Cell::of(length_from_metres(unit, slot.depth())), Cell::of(length_from_metres(unit, slot.slot_width)),
-                    Cell::of(length_from_metres(unit, slot.ridge_width)), Cell::of_truth(slot.converter)}});
+    writer.row(Row{{Cell::of(static_cast<double>(i + 1)), Cell::of(slot.z),
+                    Cell::of(slot.ridge_radius), Cell::of(slot.slot_radius),
+                    Cell::of(slot.depth()), Cell::of(slot.slot_width),
+                    Cell::of(slot.ridge_width), Cell::of_truth(slot.converter)}});
   }
   writer.end(warnings.lines());
 

@@ -45,6 +45,14 @@ struct Column {
   std::string name;     // CSV and JSON: "radius_mm"
   std::string heading;  // table: "radius (mm)"
   int decimals = -1;    // table: fixed decimals, or -1 for the shortest text (inputs such as f)
+  // A non-finite value is a result outside the model's domain and refused, except +infinity where
+  // it has a meaning (the slant length of S = 0, written "inf"), and -infinity where it is written
+  // as an empty cell (the level of an exact null).
+  bool infinity_allowed = false;
+  bool minus_infinity_empty = false;
+  // A length: the command's cells hold binary64 metres (aperture model) or binary32 inches
+  // (classic routines), turned into the run's unit where the row is written.
+  bool length = false;
 };
 
 struct Row {

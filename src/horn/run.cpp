@@ -1,17 +1,25 @@
 #include "horn/run.hpp"
 
+#include <unistd.h>
+
 #include <fmt/format.h>
 
+#include <cerrno>
+#include <cmath>
 #include <memory>
 #include <new>
 #include <optional>
 #include <variant>
 
+#include "horn/atomic_file.hpp"
+#include "horn/command_support.hpp"
 #include "horn/commands.hpp"
 #include "horn/failure.hpp"
 #include "horn/modes_command.hpp"
 #include "horn/options.hpp"
 #include "horn/output.hpp"
+#include "horn/progress.hpp"
+#include "horn/work.hpp"
 #include "zavolt/invalid_input.hpp"
 
 namespace zavolt::horn {
@@ -73,10 +81,51 @@ std::optional<std::string> run_command(const Request& request, RowWriter& writer
   return run_pattern(std::get<PatternRequest>(request), writer, warnings);
 }
 
-// The computation and its files: the output and the plot are opened before anything is computed,
-// so that a bad path fails at once.
-void run_request(const Request& request, const HornStreams& streams) {
-  const CommonOptions& common = std::visit(
+// Between a command and its writer, where a row is written: every number is finite, or one of the
+// two infinities a column gives a meaning; lengths turn from metres (or classic inches) into the
+// run's unit; a row counts towards the progress bar.
+class GuardedRows final : public RowWriter {
+public:
+  GuardedRows(RowWriter& writer, Progress& progress) : writer_(writer), progress_(progress) {}
+
+  void begin(const ReportHead& head) override {
+    columns_ = head.columns;
+    unit_ = unit_named(head.unit).value_or(Unit::Millimetre);
+    writer_.begin(head);
+  }
+
+  void row(const Row& row) override {
+    Row checked = row;
+    for (std::size_t i = 0; i < checked.cells.size() && i < columns_.size(); ++i) {
+      Cell& cell = checked.cells[i];
+      if (columns_[i].length) cell = displayed_length(cell, unit_);
+      const double value = cell.kind() == Cell::Kind::Single ? static_cast<double>(cell.single()) : cell.value();
+      if (cell.kind() == Cell::Kind::Empty || std::isfinite(value) || std::isnan(value)) continue;
+      if (value > 0.0 && columns_[i].infinity_allowed) continue;
+      if (value < 0.0 && columns_[i].minus_infinity_empty) {
+        cell = Cell{};
+        continue;
+      }
+      throw UsageError(fmt::format("{} would be {} in row {}: outside the model's domain", columns_[i].name,
+                                   shortest(value), rows_ + 1));
+    }
+    writer_.row(checked);
+    ++rows_;
+    progress_.advance();
+  }
+
+  void end(const std::vector<std::string>& warnings) override { writer_.end(warnings); }
+
+private:
+  RowWriter& writer_;
+  Progress& progress_;
+  std::vector<Column> columns_;
+  Unit unit_ = Unit::Millimetre;
+  std::size_t rows_ = 0;
+};
+
+const CommonOptions& common_of(const Request& request) {
+  return std::visit(
       [](const auto& r) -> const CommonOptions& {
         if constexpr (requires { r.common; }) {
           return r.common;
@@ -85,28 +134,65 @@ void run_request(const Request& request, const HornStreams& streams) {
         }
       },
       request);
-  std::optional<OutputFile> output_file;
+}
+
+// The computation and its files: the request's work is checked and the files are opened before
+// anything is computed, so that a bad path or a request of hours fails at once; the files replace
+// their targets only when everything succeeded.
+void run_request(const Request& request, const HornStreams& streams) {
+  const CommonOptions& common = common_of(request);
+  const WorkEstimate work = estimated_work(request);
+  if (work.seconds > kMostSeconds && !common.no_limit) {
+    throw UsageError(fmt::format("the request would take about {} ({} rows), more than an hour: narrow it, or "
+                                 "give --no-limit",
+                                 duration_text(work.seconds), work.rows));
+  }
+  std::optional<AtomicFile> output_file;
   if (common.output) output_file.emplace(*common.output);
-  std::optional<OutputFile> plot_file;
+  std::optional<AtomicFile> plot_file;
   if (common.plot) plot_file.emplace(*common.plot);
 
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *common.output : "standard output");
-  const std::unique_ptr<RowWriter> writer = make_row_writer(common.format, out);
   Warnings warnings;
-  const std::optional<std::string> svg = run_command(request, *writer, warnings);
-  out.flush();
-  if (output_file) output_file->close();
-  if (plot_file && svg) {
-    write_all(plot_file->fd(), *svg, *common.plot);
-    plot_file->close();
+  const std::unique_ptr<RowWriter> writer = make_row_writer(common.format, out, &warnings);
+  {
+    // Rows going to the same terminal would be torn by the bar: it is drawn only beside a file or
+    // a pipe.
+    const bool rows_on_terminal = !output_file && ::isatty(streams.output) == 1;
+    Progress progress(streams.error, rows_on_terminal ? 0 : work.rows);
+    GuardedRows rows(*writer, progress);
+    const std::optional<std::string> svg = run_command(request, rows, warnings);
+    out.flush();
+    if (plot_file && svg) write_all(plot_file->fd(), *svg, *common.plot);
   }
+  if (output_file) output_file->commit();
+  if (plot_file) plot_file->commit();
   if (common.quiet) return;
   for (const std::string& line : warnings.lines()) say(streams.error, fmt::format("{}: warning: {}\n", kProgram, line));
+}
+
+// An argument echoed in a message is cut to 80 characters, the last one an ellipsis.
+std::string with_arguments_cut(std::string message, std::span<const std::string> args) {
+  constexpr std::size_t kMostEchoed = 80;
+  for (const std::string& arg : args) {
+    if (arg.size() <= kMostEchoed) continue;
+    std::size_t keep = kMostEchoed - 1;
+    // Not inside a UTF-8 sequence.
+    while (keep > 0 && (static_cast<unsigned char>(arg[keep]) & 0xC0U) == 0x80U) --keep;
+    const std::string cut = arg.substr(0, keep) + "\u2026";
+    for (std::size_t at = message.find(arg); at != std::string::npos; at = message.find(arg, at + cut.size())) {
+      message.replace(at, arg.size(), cut);
+    }
+  }
+  return message;
 }
 
 }  // namespace
 
 int run_horn(std::span<const std::string> args, const HornStreams& streams) {
+  const auto error_line = [&](const std::string& message) {
+    say(streams.error, fmt::format("{}: error: {}\n", kProgram, with_arguments_cut(message, args)));
+  };
   try {
     if (modes_model_requested(args)) {
       run_modes(args, streams);
@@ -120,19 +206,21 @@ int run_horn(std::span<const std::string> args, const HornStreams& streams) {
     run_request(request, streams);
     return 0;
   } catch (const UsageError& error) {
-    say(streams.error, fmt::format("{}: error: {}\n", kProgram, error.what()));
+    error_line(error.what());
     return kUsageStatus;
   } catch (const InvalidInput& error) {
-    say(streams.error, fmt::format("{}: error: {} was refused: {}\n", kProgram, option_of(error.quantity()), error.what()));
+    error_line(fmt::format("{} was refused: {}", option_of(error.quantity()), error.what()));
     return kUsageStatus;
   } catch (const WriteFailure& error) {
-    say(streams.error, fmt::format("{}: error: {}\n", kProgram, error.what()));
+    // The reader of standard output went away: its choice, not a failure to report.
+    if (error.error_number() == EPIPE && error.name() == "standard output") return kBrokenPipeStatus;
+    error_line(error.what());
     return kWriteFailureStatus;
   } catch (const std::bad_alloc&) {
-    say(streams.error, fmt::format("{}: error: out of memory\n", kProgram));
+    error_line("out of memory");
     return kWriteFailureStatus;
   } catch (const std::exception& error) {
-    say(streams.error, fmt::format("{}: error: {}\n", kProgram, error.what()));
+    error_line(error.what());
     return kWriteFailureStatus;
   }
 }

@@ -25,4 +25,10 @@ std::vector<std::string> Warnings::lines() const {
   return lines;
 }
 
+std::vector<Warnings::Entry> Warnings::entries() const {
+  std::vector<Entry> entries;
+  for (const Kind& kind : kinds_) entries.push_back(Entry{kind.key, kind.message, kind.repeats + 1});
+  return entries;
+}
+
 }  // namespace zavolt::horn

@@ -18,6 +18,14 @@ public:
   [[nodiscard]] std::vector<std::string> lines() const;
   [[nodiscard]] bool empty() const noexcept { return kinds_.empty(); }
 
+  // Each kind with its first message and the number of rows it concerns, for JSON.
+  struct Entry {
+    std::string code;
+    std::string message;
+    std::size_t rows;
+  };
+  [[nodiscard]] std::vector<Entry> entries() const;
+
 private:
   struct Kind {
     std::string key;

@@ -114,14 +114,19 @@ private:
   Output& out_;
 };
 
-Json json_number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+// An infinity as a string, NaN (nothing) as null: JSON has no such numbers.
+Json json_number(double value) {
+  if (std::isnan(value)) return nullptr;
+  if (std::isinf(value)) return value > 0.0 ? "inf" : "-inf";
+  return value;
+}
 
 Json json_cell(const Cell& cell) {
   if (missing(cell)) return nullptr;
   if (cell.kind() == Cell::Kind::Truth) return cell.value() != 0.0;
   if (cell.kind() == Cell::Kind::Double) return json_number(cell.value());
   if (cell.kind() == Cell::Kind::Text) return cell.text();
-  if (!std::isfinite(cell.single())) return nullptr;
+  if (!std::isfinite(cell.single())) return json_number(static_cast<double>(cell.single()));
   // The binary64 nearest the binary32's shortest text, so that the JSON shows "20.0003", not
   // the binary32's exact binary64 value 20.000299453735352.
   return std::strtod(fmt::format("{}", cell.single()).c_str(), nullptr);
@@ -130,21 +135,21 @@ Json json_cell(const Cell& cell) {
 Json json_input(const ValueSequence& values) {
   const auto& numbers = values.numbers();
   if (values.is_range()) {
-    return Json{{"start", json_number(numbers[0].value)},
+    return Json{{"kind", "range"},
+                {"start", json_number(numbers[0].value)},
                 {"stop", json_number(numbers[1].value)},
                 {"step", json_number(numbers[2].value)}};
   }
-  if (numbers.size() == 1) return json_number(numbers[0].value);
   Json list = Json::array();
   for (const TypedNumber& number : numbers) list.push_back(json_number(number.value));
-  return list;
+  return Json{{"kind", "values"}, {"values", std::move(list)}};
 }
 
 // {"command": ..., "rows": [ one row a line ], "warnings": [...]}: valid JSON written as the rows
 // come, each row an object keyed by the CSV's column names.
 class JsonWriter final : public RowWriter {
 public:
-  explicit JsonWriter(Output& out) : out_(out) {}
+  JsonWriter(Output& out, const Warnings* warnings) : out_(out), warnings_(warnings) {}
 
   void begin(const ReportHead& head) override {
     Json object;
@@ -177,12 +182,21 @@ public:
     first_row_ = false;
   }
 
-  void end(const std::vector<std::string>& warnings) override {
-    out_.write(fmt::format("\n],\"warnings\":{}}}\n", Json(warnings).dump()));
+  void end(const std::vector<std::string>& lines) override {
+    Json list = Json::array();
+    if (warnings_ != nullptr) {
+      for (const Warnings::Entry& e : warnings_->entries()) {
+        list.push_back(Json{{"code", e.code}, {"message", e.message}, {"rows", e.rows}});
+      }
+    } else {
+      for (const std::string& line : lines) list.push_back(Json{{"code", "warning"}, {"message", line}, {"rows", 1}});
+    }
+    out_.write(fmt::format("\n],\"warnings\":{}}}\n", list.dump()));
   }
 
 private:
   Output& out_;
+  const Warnings* warnings_;
   std::vector<std::string> names_;
   bool first_row_ = true;
 };
@@ -196,11 +210,11 @@ std::optional<Format> format_named(std::string_view name) {
   return std::nullopt;
 }
 
-std::unique_ptr<RowWriter> make_row_writer(Format format, Output& out) {
+std::unique_ptr<RowWriter> make_row_writer(Format format, Output& out, const Warnings* warnings) {
   switch (format) {
     case Format::Table: return std::make_unique<TableWriter>(out);
     case Format::Csv: return std::make_unique<CsvWriter>(out);
-    case Format::Json: return std::make_unique<JsonWriter>(out);
+    case Format::Json: return std::make_unique<JsonWriter>(out, warnings);
   }
   return nullptr;
 }
@@ -227,6 +241,12 @@ std::string table_number(const Cell& cell, int decimals) {
   if (missing(cell)) return "-";
   if (cell.kind() == Cell::Kind::Text) return cell.text();
   if (decimals < 0 || cell.kind() == Cell::Kind::Truth) return csv_number(cell);
+  // A value too large for fixed decimals to read (the slant of S = 1e-200) keeps six digits.
+  constexpr double kMostFixed = 1e12;
+  const double magnitude = std::abs(cell.kind() == Cell::Kind::Double ? cell.value() : static_cast<double>(cell.single()));
+  if (std::isfinite(magnitude) && magnitude >= kMostFixed) {
+    return cell.kind() == Cell::Kind::Double ? fmt::format("{:.6e}", cell.value()) : fmt::format("{:.6e}", cell.single());
+  }
   return cell.kind() == Cell::Kind::Double ? fmt::format("{:.{}f}", cell.value(), decimals)
                                            : fmt::format("{:.{}f}", cell.single(), decimals);
 }

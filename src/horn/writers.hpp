@@ -10,6 +10,7 @@
 
 #include "horn/output.hpp"
 #include "horn/report.hpp"
+#include "horn/warnings.hpp"
 
 namespace zavolt::horn {
 
@@ -36,11 +37,14 @@ public:
 // their units; fixed decimals per column, "-" for a missing value.
 // csv: RFC 4180 with LF line ends; one header row of the column names; a missing value is an
 // empty field; numbers in the shortest text that reads back the same (binary32 for the classic
-// routines' values); an infinity is "inf".
+// routines' values); an infinity (only where a column allows one) is "inf".
 // json: one object: command, unit, inputs, model, phase, rows (objects keyed by the CSV's names),
-// warnings. A missing or non-finite value is null; a binary32 is the binary64 nearest its
-// shortest text.
-[[nodiscard]] std::unique_ptr<RowWriter> make_row_writer(Format format, Output& out);
+// warnings. Each input is {"kind": "values", "values": [...]} or {"kind": "range", "start",
+// "stop", "step"}; a missing value is null, an infinity the string "inf" (or "-inf"), a binary32
+// the binary64 nearest its shortest text; each warning {"code", "message", "rows"}, taken from
+// `warnings` when given (else from the lines passed to end(), code "warning", one row each).
+[[nodiscard]] std::unique_ptr<RowWriter> make_row_writer(Format format, Output& out,
+                                                         const Warnings* warnings = nullptr);
 
 // One CSV field, quoted when it holds a comma, a quote, CR or LF (a quote doubled inside).
 [[nodiscard]] std::string csv_field(std::string_view text);

@@ -121,3 +121,57 @@ TEST(ApertureDesign, EdgeTaperSkipsHornsNextToTheCone) {
 
 }  // namespace
 }  // namespace zavolt::aperture
+
+namespace zavolt::aperture {
+namespace {
+
+// A design returns its horn analysed: the beamwidths and the off-axis flag are the Model's.
+TEST(ApertureDesignAnalysed, BeamwidthsAndFlagsAreTheModels) {
+  for (const double s : {0.0, 0.5, 1.0}) {
+    const Design d = design_for_directivity(20.0, 10e9, s);
+    ASSERT_FALSE(d.no_solution());
+    const Model m(*d.horn, 10e9);
+    ASSERT_TRUE(d.beamwidth_3db && d.beamwidth_10db);
+    EXPECT_EQ(*d.beamwidth_3db->width, *m.beamwidth(3.0).width) << s;
+    EXPECT_EQ(*d.beamwidth_10db->width, *m.beamwidth(10.0).width) << s;
+    EXPECT_EQ(d.maximum_off_axis, m.maximum_off_axis()) << s;
+    EXPECT_TRUE(d.reason.empty());
+  }
+  // At S = 1 the 20 dBi horn's boresight is a dip: the design says so.
+  EXPECT_TRUE(design_for_directivity(20.0, 10e9, 1.0).maximum_off_axis);
+}
+
+// The sweep helper is the Model's members at each frequency, in order.
+TEST(ApertureSweep, RowsAreTheModelsAtEachFrequency) {
+  const Horn horn{0.074349, 0.184386, Phase::spherical};
+  const double frequencies[] = {10e9, 11e9, 12e9};
+  const double levels[] = {3.0, 12.5};
+  const std::vector<SweepPoint> points = sweep(horn, frequencies, levels, 1.0);
+  ASSERT_EQ(points.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const Model m(horn, frequencies[i]);
+    EXPECT_EQ(points[i].frequency, frequencies[i]);
+    EXPECT_EQ(points[i].directivity.dbi, m.directivity().dbi);
+    EXPECT_EQ(points[i].pattern_directivity_dbi, m.pattern_directivity_dbi());
+    ASSERT_EQ(points[i].beamwidths.size(), 2u);
+    EXPECT_EQ(*points[i].beamwidths[1].width, *m.beamwidth(12.5).width);
+    ASSERT_TRUE(points[i].feed);
+    EXPECT_EQ(points[i].feed->edge_taper_db, m.feed_metrics(1.0).edge_taper_db);
+  }
+  EXPECT_FALSE(sweep(horn, frequencies, levels).front().feed.has_value());
+}
+
+// For a large aperture the aperture formula and the integrated pattern agree; for a small one the
+// formula falls below isotropic, while a pattern no stronger anywhere than at boresight has at
+// least 2 / (integral of sin theta over the hemisphere) = 2, 3.01 dBi.
+TEST(AperturePatternDirectivity, AgreesWithTheFormulaForLargeApertures) {
+  const double lambda = kSpeedOfLight / 10e9;
+  const Model large({20.0 * lambda, kSpeedOfLight}, 10e9);
+  EXPECT_NEAR(large.pattern_directivity_dbi(), large.directivity().dbi, 0.02);
+  const Model small({0.0025, 0.1}, 10e9);
+  EXPECT_LT(small.directivity().dbi, -7.0);
+  EXPECT_GT(small.pattern_directivity_dbi(), 3.0);
+}
+
+}  // namespace
+}  // namespace zavolt::aperture

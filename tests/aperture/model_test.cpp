@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "aperture/checks.hpp"
 #include "zavolt/aperture.hpp"
 
 namespace zavolt::aperture {
@@ -44,10 +45,10 @@ TEST(ApertureInput, RejectionsNameTheQuantityAndValue) {
             "slant length must exceed the aperture radius under the spherical phase (radius 0.05), got 0.04");
   EXPECT_EQ(rejection([] { Model({0.05, 0.05}, kTenGhz); }).substr(0, 40), "slant length must exceed the aperture ra");
   const Model m(kDesignHorn, kTenGhz);
-  EXPECT_EQ(rejection([&] { (void)m.beamwidth(0.0); }), "level must be positive and finite, got 0");
-  EXPECT_EQ(rejection([&] { (void)m.beamwidth(-3.0); }), "level must be positive and finite, got -3");
+  EXPECT_EQ(rejection([&] { (void)m.beamwidth(0.0); }), "level must lie above 0 and at most 100 dB, got 0");
+  EXPECT_EQ(rejection([&] { (void)m.beamwidth(-3.0); }), "level must lie above 0 and at most 100 dB, got -3");
   EXPECT_EQ(rejection([&] { (void)m.feed_metrics(kPi / 2.0); }),
-            "edge angle must lie strictly between 0 and pi/2 radians, got 1.5707963267948966");
+            "edge angle must lie from 0.01 degree (0.00017453292519943296) to below pi/2 radians, got 1.5707963267948966");
   EXPECT_EQ(rejection([&] { (void)m.feed_metrics(0.0); }).substr(0, 10), "edge angle");
   EXPECT_EQ(rejection([&] { (void)m.relative_field(kNan); }), "theta must be finite, got nan");
   EXPECT_EQ(rejection([] { (void)edge_angle_from_f_over_d(0.25); }), "f/D must be finite and above 0.25, got 0.25");
@@ -64,6 +65,114 @@ TEST(ApertureInput, RejectionsNameTheQuantityAndValue) {
   } catch (const InvalidInput& e) {
     EXPECT_EQ(e.quantity(), Quantity::slant);
     EXPECT_EQ(e.value(), 0.04);
+  }
+}
+
+// The domain: a / lambda from 0.05 to 100, S up to 4, levels up to 100 dB, edges from 0.01 degree.
+// Each refusal was once a result: an int conversion out of range, inf, -inf, NaN or 0.
+TEST(ApertureDomain, OutsideIsRefusedNamingWhatWasPassed) {
+  const double lambda = kSpeedOfLight / kTenGhz;
+  // The bounds themselves are inside.
+  EXPECT_EQ(rejection([&] { Model({0.05 * lambda, kInf}, kTenGhz); }), "accepted");
+  EXPECT_EQ(rejection([&] { Model({100.0 * lambda, kInf}, kTenGhz); }), "accepted");
+  EXPECT_EQ(rejection([&] { (void)Model(kDesignHorn, kTenGhz).beamwidth(100.0); }), "accepted");
+  EXPECT_EQ(rejection([&] { (void)Model(kDesignHorn, kTenGhz).feed_metrics(0.01 * kDegree); }), "accepted");
+  const auto quantity_of = [](auto call) {
+    try {
+      call();
+    } catch (const InvalidInput& e) {
+      return e.quantity();
+    }
+    return Quantity::mode_count;  // accepted: no quantity
+  };
+  // a / lambda: 1e-300 gave -inf dBi, 1e30 or 1e308 an infinite gain, 100 mm at 1e20 Hz an int
+  // overflow in the panel count.
+  EXPECT_EQ(rejection([] { Model({1e-300, kInf}, kTenGhz); }),
+            "aperture radius must lie between 0.00149896229 and 2.99792458 (0.05 to 100 wavelengths at this "
+            "frequency), got 1e-300");
+  EXPECT_EQ(quantity_of([] { Model({1e308, kInf}, kTenGhz); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([] { Model({0.1, kInf}, 1e20); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([&] { Model({100.0001 * lambda, kInf}, kTenGhz); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([&] { Model({0.0499 * lambda, kInf}, kTenGhz); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([] { (void)geometry({0.1, kInf}, 1e20); }), Quantity::radius);
+  // S above 4 under the quadratic phase (the spherical one keeps S below a / 2 lambda).
+  EXPECT_EQ(quantity_of([&] { Model({10.0 * lambda, 10.0 * lambda * 10.0 / 8.1, Phase::quadratic}, kTenGhz); }),
+            Quantity::slant);
+  EXPECT_EQ(rejection([&] { Model({10.0 * lambda, 10.0 * lambda * 10.0 / 7.9, Phase::quadratic}, kTenGhz); }),
+            "accepted");
+  // Levels above 100 dB, edges below 0.01 degree (1e-300 rad gave a NaN taper efficiency).
+  const Model m(kDesignHorn, kTenGhz);
+  EXPECT_EQ(quantity_of([&] { (void)m.beamwidth(100.5); }), Quantity::level);
+  EXPECT_EQ(quantity_of([&] { (void)m.beamwidth(kInf); }), Quantity::level);
+  EXPECT_EQ(quantity_of([&] { (void)m.feed_metrics(1e-300); }), Quantity::edge_angle);
+  EXPECT_EQ(quantity_of([&] { (void)m.feed_metrics(0.0099 * kDegree); }), Quantity::edge_angle);
+  EXPECT_EQ(quantity_of([] { (void)edge_angle_from_f_over_d(1e308); }), Quantity::f_over_d);
+  // Designs: S beyond 4 (1e308 overflowed), a gain whose radius leaves the domain, named as the
+  // gain the caller passed (-1e308 was once a refused radius).
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(20.0, kTenGhz, 1e308); }), Quantity::phase_deviation);
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(20.0, kTenGhz, 4.5); }), Quantity::phase_deviation);
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(-1e308, kTenGhz, 0.5); }), Quantity::directivity);
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(1e308, kTenGhz, 0.5); }), Quantity::directivity);
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(400.0, 10e9, 0.1); }), Quantity::directivity);
+  EXPECT_EQ(quantity_of([] { (void)design_for_directivity(80.0, 10e9, 0.1, Phase::quadratic); }),
+            Quantity::directivity);
+  // 80 dBi with the J0 aperture's efficiency of 0.692: a = lambda sqrt(1e8 / 0.692) / (2 pi) = 57.4 m.
+  EXPECT_EQ(rejection([] { (void)design_for_directivity(80.0, 10e9, 0.0); }).substr(0, 43),
+            "directivity needs an aperture radius of 57.");
+  EXPECT_EQ(quantity_of([] { (void)design_for_edge_taper(120.0, 0.5, kTenGhz, 0.3); }), Quantity::edge_taper);
+  // A directivity just inside the domain's largest radius is designed.
+  const Design largest = design_for_directivity(Model({99.0 * lambda, kInf}, kTenGhz).directivity().dbi, kTenGhz, 0.0);
+  ASSERT_FALSE(largest.no_solution());
+  EXPECT_NEAR(largest.horn->radius / lambda, 99.0, 1e-6);
+  // An edge-taper design needing more than 100 wavelengths has no solution and says why.
+  const Design tiny_edge = design_for_edge_taper(10.0, 0.05 * kDegree, kTenGhz, 0.0);
+  EXPECT_TRUE(tiny_edge.no_solution());
+  EXPECT_EQ(tiny_edge.reason, "the taper needs an aperture radius beyond the model's domain (100 wavelengths)");
+}
+
+// Every count of panels or samples passes one range check before its conversion to an integer: a
+// panel count of 1.5e19 (100 mm at 1e20 Hz) was undefined behaviour, which UBSan's
+// float-cast-overflow check catches in the asan build.
+TEST(ApertureDomain, CountsAreRangeCheckedBeforeTheirConversion) {
+  EXPECT_EQ(detail::count_of(0.0), 1u);
+  EXPECT_EQ(detail::count_of(2.5), 3u);
+  EXPECT_EQ(detail::count_of(detail::kMostCount), static_cast<std::size_t>(detail::kMostCount));
+  for (const double x : {1.5e19, 1e300, kInf, kNan, -1.0, detail::kMostCount * 1.01}) {
+    EXPECT_THROW((void)detail::count_of(x), std::length_error) << x;
+    EXPECT_THROW((void)detail::panels_of(x), std::length_error) << x;
+  }
+}
+
+// Inside the domain every result is finite, at its corners too.
+TEST(ApertureDomain, CornersGiveFiniteResults) {
+  const double lambda = kSpeedOfLight / kTenGhz;
+  for (const double a : {0.05, 1.0, 100.0}) {
+    for (const double s : {0.0, 0.02, 4.0}) {
+      const double radius = a * lambda;
+      const double slant = s == 0.0 ? kInf : radius * radius / (2.0 * lambda * s);
+      for (const Phase phase : {Phase::spherical, Phase::quadratic}) {
+        if (phase == Phase::spherical && !(slant > radius)) continue;
+        const Model m({radius, slant, phase}, kTenGhz);
+        EXPECT_TRUE(std::isfinite(m.directivity().dbi)) << a << " " << s;
+        EXPECT_TRUE(std::isfinite(m.pattern_directivity_dbi())) << a << " " << s;
+        for (const double edge : {0.01 * kDegree, 89.99 * kDegree}) {
+          const FeedMetrics f = m.feed_metrics(edge);
+          EXPECT_TRUE(std::isfinite(f.edge_taper_db) && std::isfinite(f.spillover_efficiency) &&
+                      std::isfinite(f.taper_efficiency))
+              << a << " " << s << " " << edge;
+          if (f.phase_centre) {
+            EXPECT_TRUE(std::isfinite(*f.phase_centre));
+          }
+          if (a == 100.0) continue;
+          const double levels[] = {0.001, 100.0};
+          for (const Beamwidth& b : m.beamwidths(levels)) {
+            if (b.width) {
+              EXPECT_TRUE(std::isfinite(*b.width) && *b.width > 0.0);
+            }
+          }
+        }
+      }
+    }
   }
 }
 

@@ -107,6 +107,37 @@ TEST(ClassicInvalid, NamesTheQuantityAndValue) {
     EXPECT_EQ(e.quantity(), Quantity::radius);
     EXPECT_EQ(e.value(), -3.0);
   }
+  // The domain: 0.05 to 100 wavelengths of 11.80285 / f inches, S up to 4. A radius of 1e30 in
+  // gave an infinite gain and widths of 0; classic::design(10, 20, 50) a radius and slant of 0.
+  const auto quantity_of = [](auto call) {
+    try {
+      call();
+    } catch (const InvalidInput& e) {
+      return e.quantity();
+    }
+    return Quantity::mode_count;  // accepted
+  };
+  EXPECT_EQ(quantity_of([] { (void)classic::gain_db(10.0f, 1e30f, kInf); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([] { (void)classic::beamwidths(10.0f, 1e-30f, kInf); }), Quantity::radius);
+  EXPECT_EQ(quantity_of([] { (void)classic::phase_deviation(10.0f, 120.0f, kInf); }), Quantity::radius);  // 101.7
+  EXPECT_EQ(quantity_of([] { (void)classic::phase_deviation(10.0f, 117.0f, kInf); }), Quantity::mode_count);
+  EXPECT_EQ(quantity_of([] { (void)classic::gain_db(10.0f, 5.0f, 0.01f); }), Quantity::slant);  // S = 1059
+  EXPECT_EQ(quantity_of([] { (void)classic::design(10.0f, 20.0f, 50.0f); }), Quantity::phase_deviation);
+  EXPECT_EQ(quantity_of([] { (void)classic::design(10.0f, 400.0f, 0.1f); }), Quantity::directivity);
+  EXPECT_EQ(quantity_of([] { (void)classic::design(10.0f, -60.0f, 0.1f); }), Quantity::directivity);
+  // Inside, the design is the kernel's, whatever S up to 4 gives.
+  for (const float s : {0.0f, 0.5f, 1.0f, 2.0f, 4.0f}) {
+    try {
+      const classic::Design d = classic::design(10.0f, 20.0f, s);
+      float radius = 0.0f;
+      float slant = 0.0f;
+      HCCGN(10.0f, 20.0f, s, radius, slant);
+      EXPECT_EQ(bits(d.radius), bits(radius)) << s;
+      EXPECT_GT(d.radius, 0.0f);
+    } catch (const InvalidInput& e) {
+      EXPECT_EQ(e.quantity(), Quantity::directivity) << s;
+    }
+  }
   // An infinite slant is a horn without phase error, as in the dialogue.
   EXPECT_EQ(bits(classic::gain_ratio(10.0f, 3.0f, kInf)), bits(CCHGN(10.0f, 3.0f, kInf)));
 }

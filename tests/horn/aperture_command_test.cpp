@@ -31,8 +31,8 @@ TEST(ApertureDesign, JsonRowsAreTheLibrarysDesigns) {
   EXPECT_EQ(json["command"], "design");
   EXPECT_EQ(json["model"], "aperture");
   EXPECT_EQ(json["phase"], "spherical");
-  EXPECT_EQ(json["inputs"]["gain_dbi"], 20.0);
-  EXPECT_EQ(json["inputs"]["S"], (nlohmann::json{0.0, 0.5}));
+  EXPECT_EQ(json["inputs"]["gain_dbi"], (nlohmann::json{{"kind", "values"}, {"values", {20.0}}}));
+  EXPECT_EQ(json["inputs"]["S"], (nlohmann::json{{"kind", "values"}, {"values", {0.0, 0.5}}}));
   ASSERT_EQ(json["rows"].size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
     const double s = i == 0 ? 0.0 : 0.5;
@@ -43,8 +43,8 @@ TEST(ApertureDesign, JsonRowsAreTheLibrarysDesigns) {
     EXPECT_EQ(row["gain_dbi"], *d.directivity_dbi);
     EXPECT_NEAR(row["gain_dbi"].get<double>(), 20.0, 1e-4);
   }
-  // S = 0: an infinite slant length, which JSON holds as null.
-  EXPECT_TRUE(json["rows"][0]["slant_cm"].is_null());
+  // S = 0: an infinite slant length, which JSON holds as "inf" (it reads back into --slant inf).
+  EXPECT_EQ(json["rows"][0]["slant_cm"], "inf");
   EXPECT_EQ(json["rows"][1]["slant_cm"], aperture::design_for_directivity(20.0, 10e9, 0.5).horn->slant * 100.0);
 }
 
@@ -55,12 +55,19 @@ TEST(ApertureDesign, EdgeTaperTableCarriesTheTaperReached) {
   const auto lines = lines_of(r.out);
   EXPECT_EQ(lines[0], "zavolt-horn design: aperture model, quadratic phase");
   EXPECT_NE(r.out.find("  edge half-angle:  64.01 deg\n"), std::string::npos) << r.out;
-  EXPECT_EQ(lines.end()[-2], "  S (wavelengths)  radius (mm)  slant (mm)  gain (dBi)  edge taper (dB)");
+  EXPECT_EQ(lines.end()[-2],
+            "  S (wavelengths)  radius (mm)  slant (mm)  gain (dBi)  edge taper (dB)  flare (deg)  axial length (mm)"
+            "   bw3 (deg)  bw10 (deg)");
   const aperture::Design d = aperture::design_for_edge_taper(12.0, 2.0 * std::atan(1.0 / 1.6), 12e9, 0.2,
                                                              aperture::Phase::quadratic);
-  EXPECT_EQ(lines.back(), fmt::format("  {:>15}  {:>11.3f}  {:>10.3f}  {:>10.3f}  {:>15.3f}", "0.2",
-                                      d.horn->radius * 1000.0, d.horn->slant * 1000.0, *d.directivity_dbi,
-                                      *d.edge_taper_db));
+  const double a = d.horn->radius;
+  const double l = d.horn->slant;
+  EXPECT_EQ(lines.back(),
+            fmt::format("  {:>15}  {:>11.3f}  {:>10.3f}  {:>10.3f}  {:>15.3f}  {:>11.2f}  {:>17.3f}  {:>10.3f}  {:>10.3f}",
+                        "0.2", a * 1000.0, l * 1000.0, *d.directivity_dbi, *d.edge_taper_db,
+                        degrees(std::asin(a / l)), std::sqrt(l * l - a * a) * 1000.0,
+                        degrees(*aperture::Model(*d.horn, 12e9).beamwidth(3.0).width),
+                        degrees(*aperture::Model(*d.horn, 12e9).beamwidth(10.0).width)));
 }
 
 TEST(ApertureDesign, APointWithoutASolutionIsAnEmptyRowAndAWarning) {
@@ -69,8 +76,11 @@ TEST(ApertureDesign, APointWithoutASolutionIsAnEmptyRowAndAWarning) {
   ASSERT_EQ(r.status, 0) << r.err;
   const auto lines = lines_of(r.out);
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[2], "0.5,,,");
-  EXPECT_NE(r.err.find("zavolt-horn: warning: no horn meets the design at S = 0.5\n"), std::string::npos) << r.err;
+  EXPECT_EQ(lines[2], "0.5,,,,,,,");
+  EXPECT_NE(r.err.find("zavolt-horn: warning: no horn meets the design at S = 0.5: the wanted gain lies below that of "
+                       "the shortest horn, its slant at its radius\n"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(ApertureAnalyse, CsvRowsAreTheModelsResults) {
@@ -80,25 +90,26 @@ TEST(ApertureAnalyse, CsvRowsAreTheModelsResults) {
   const auto lines = lines_of(r.out);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0],
-            "frequency_ghz,S,gain_dbi,bw3_deg,bw12.5_deg,edge_taper_db,spillover_efficiency,taper_efficiency,"
-            "feed_efficiency,phase_centre_mm");
+            "frequency_ghz,S,gain_dbi,directivity_pattern_dbi,bw3_deg,bw12.5_deg,edge_taper_db,spillover_efficiency,"
+            "taper_efficiency,feed_efficiency,phase_centre_mm");
   const double edge = 2.0 * std::atan(1.0 / 1.6);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const double ghz = 10.7 + static_cast<double>(i - 1);
     const aperture::Model model(aperture::Horn{0.074349, 0.184386, aperture::Phase::spherical}, ghz * 1e9);
     const aperture::FeedMetrics feed = model.feed_metrics(edge);
     const auto f = csv_fields(lines[i]);
-    ASSERT_EQ(f.size(), 10u);
+    ASSERT_EQ(f.size(), 11u);
     EXPECT_EQ(read_f64(f[0]), ghz);
     EXPECT_EQ(read_f64(f[1]), model.geometry().s);
     EXPECT_EQ(read_f64(f[2]), model.directivity().dbi);
-    EXPECT_EQ(read_f64(f[3]), degrees(*model.beamwidth(3.0).width));
-    EXPECT_EQ(read_f64(f[4]), degrees(*model.beamwidth(12.5).width));
-    EXPECT_EQ(read_f64(f[5]), feed.edge_taper_db);
-    EXPECT_EQ(read_f64(f[6]), feed.spillover_efficiency);
-    EXPECT_EQ(read_f64(f[7]), feed.taper_efficiency);
-    EXPECT_EQ(read_f64(f[8]), feed.feed_efficiency);
-    EXPECT_EQ(read_f64(f[9]), *feed.phase_centre * 1000.0);
+    EXPECT_EQ(read_f64(f[3]), model.pattern_directivity_dbi());
+    EXPECT_EQ(read_f64(f[4]), degrees(*model.beamwidth(3.0).width));
+    EXPECT_EQ(read_f64(f[5]), degrees(*model.beamwidth(12.5).width));
+    EXPECT_EQ(read_f64(f[6]), feed.edge_taper_db);
+    EXPECT_EQ(read_f64(f[7]), feed.spillover_efficiency);
+    EXPECT_EQ(read_f64(f[8]), feed.taper_efficiency);
+    EXPECT_EQ(read_f64(f[9]), feed.feed_efficiency);
+    EXPECT_EQ(read_f64(f[10]), *feed.phase_centre * 1000.0);
   }
 }
 
@@ -135,7 +146,8 @@ TEST(AperturePattern, TableCsvAndJsonHoldTheSameCut) {
   const testing::HornRun json_run = run(json_args);
   ASSERT_EQ(json_run.status, 0);
   const nlohmann::json json = nlohmann::json::parse(json_run.out);
-  EXPECT_EQ(json["inputs"]["theta_deg"], (nlohmann::json{{"start", 0.0}, {"stop", 60.0}, {"step", 20.0}}));
+  EXPECT_EQ(json["inputs"]["theta_deg"],
+            (nlohmann::json{{"kind", "range"}, {"start", 0.0}, {"stop", 60.0}, {"step", 20.0}}));
   ASSERT_EQ(json["rows"].size(), 8u);
   EXPECT_EQ(json["rows"][6]["level_db"], point.level_db);
 

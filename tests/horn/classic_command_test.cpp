@@ -54,10 +54,11 @@ TEST(ClassicDesign, RowsAreHccgnAndCchgnInEveryUnit) {
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = lines_of(r.out);
     ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[0], "S,radius_" + unit + ",slant_" + unit + ",gain_dbi");
+    EXPECT_EQ(lines[0], "S,radius_" + unit + ",slant_" + unit + ",gain_dbi,flare_half_angle_deg,axial_length_" + unit +
+                            ",bw3_deg,bw10_deg");
     for (std::size_t i = 1; i < lines.size(); ++i) {
       const auto fields = csv_fields(lines[i]);
-      ASSERT_EQ(fields.size(), 4u);
+      ASSERT_EQ(fields.size(), 8u);
       const float s = static_cast<float>(static_cast<double>(i - 1) * static_cast<double>(0.1f));
       float radius = 0.0f;
       float slant = 0.0f;
@@ -66,6 +67,10 @@ TEST(ClassicDesign, RowsAreHccgnAndCchgnInEveryUnit) {
       EXPECT_EQ(read_f32(fields[1]), shown(radius, unit)) << unit << " row " << i;
       EXPECT_EQ(read_f32(fields[2]), shown(slant, unit)) << unit << " row " << i;
       EXPECT_EQ(read_f32(fields[3]), dialogue_db(CCHGN(10.0f, radius, slant))) << unit << " row " << i;
+      // The designed horn's classic beamwidths, as the analysis of it gives them.
+      const HcnbwWidths widths = hcnbw_widths(10.0f, radius, slant);
+      EXPECT_EQ(fields[6], widths.beamwidth_3db ? fmt::format("{}", *widths.beamwidth_3db) : "") << unit << " row " << i;
+      EXPECT_EQ(fields[7], widths.beamwidth_10db ? fmt::format("{}", *widths.beamwidth_10db) : "") << unit << " row " << i;
     }
     // S = 0: the slant length is infinite.
     EXPECT_EQ(csv_fields(lines[1])[2], "inf");
@@ -127,7 +132,7 @@ TEST(ClassicAnalyse, JsonHoldsTheShortBinary32Text) {
   const nlohmann::json json = nlohmann::json::parse(r.out);
   EXPECT_EQ(json["model"], "classic");
   EXPECT_EQ(json["phase"], "quadratic");
-  EXPECT_EQ(json["inputs"]["radius_in"], 3.0);
+  EXPECT_EQ(json["inputs"]["radius_in"], (nlohmann::json{{"kind", "values"}, {"values", {3.0}}}));
   const double gain = json["rows"][0]["gain_dbi"];
   const float expected = dialogue_db(CCHGN(10.0f, 3.0f, 15.0f));
   EXPECT_EQ(static_cast<float>(gain), expected);

@@ -2,6 +2,7 @@
 // pixel, into a PNG of the page's 800 x 600 that is not blank and shows the curves in colour.
 #include <png.h>
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,6 +62,59 @@ void expect_drawn(const Picture& picture) {
   EXPECT_GT(inked, pixels / 50) << "frame, text and curves cover a few percent of the page";
   EXPECT_LT(inked, pixels / 2) << "a white page";
   EXPECT_GT(coloured, 500u) << "the curves are drawn in colour";
+}
+
+// Text as PLplot's SVG writes it: every character a hexadecimal reference.
+std::string svg_text(const std::string& text) {
+  std::string encoded;
+  for (const char c : text) encoded += fmt::format("&#x{:x};", static_cast<unsigned char>(c));
+  return encoded;
+}
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Beyond eight curves the colours come back in another line style: the ninth curve is the first
+// dashed one, so two curves never look alike.
+TEST(Plots, CurvesBeyondThePaletteTakeAnotherLineStyle) {
+  const auto curves = [](std::size_t n) {
+    std::vector<Curve> c;
+    for (std::size_t i = 0; i < n; ++i) {
+      c.push_back(Curve{std::to_string(i), {0.0, 45.0, 90.0}, {0.0, -3.0 - static_cast<double>(i), -30.0}});
+    }
+    return c;
+  };
+  // PLplot's SVG draws a dashed line as many short polylines, a solid one as one.
+  const auto polylines = [&](std::size_t n) { return count_of(pattern_plot_svg("t", curves(n), std::nullopt), "<polyline"); };
+  const std::size_t seventh = polylines(7) - polylines(6);
+  const std::size_t eighth = polylines(8) - polylines(7);
+  const std::size_t ninth = polylines(9) - polylines(8);
+  EXPECT_EQ(seventh, eighth);
+  EXPECT_GT(ninth, eighth + 10);
+}
+
+// With a reflector's edge an analysis also draws the edge taper and the feed efficiency, and its
+// title gives the phase.
+TEST(Plots, AnAnalysisWithAnEdgeDrawsTheFeedPanel) {
+  const ScratchDir dir;
+  const std::string path = (dir / "feed.svg").string();
+  const testing::HornRun r = run({"analyse", "--radius", "15.4", "--slant", "47.6", "--freq", "10.7:12.75:0.41",
+                                  "--f-over-d", "0.4", "--plot", path, "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = zavolt::testing::read_file(path);
+  for (const char* text : {"feed efficiency", "edge taper (dB)", "spherical phase"}) {
+    EXPECT_NE(svg.find(svg_text(text)), std::string::npos) << text;
+  }
+  expect_drawn(rendered(path));
+  const std::string plain = (dir / "plain.svg").string();
+  ASSERT_EQ(run({"analyse", "--radius", "15.4", "--slant", "47.6", "--freq", "10.7:12.75:0.41", "--plot", plain,
+                 "--quiet"})
+                .status,
+            0);
+  EXPECT_EQ(zavolt::testing::read_file(plain).find(svg_text("feed efficiency")), std::string::npos);
 }
 
 TEST(Plots, AnAnalysisRendersAtItsPageSize) {

@@ -82,8 +82,8 @@ TEST(ProfileCommand, JsonCarriesTheRulesParameters) {
   const profile::Profile horn = profile::generate({d.horn->radius, d.horn->slant}, {30e9, 30e9});
   EXPECT_EQ(json["command"], "profile");
   EXPECT_FALSE(json.contains("model"));
-  EXPECT_EQ(json["inputs"]["gain_dbi"], 20.0);
-  EXPECT_EQ(json["inputs"]["frequency_ghz"], 30.0);
+  EXPECT_EQ(json["inputs"]["gain_dbi"]["values"][0], 20.0);
+  EXPECT_EQ(json["inputs"]["frequency_ghz"]["values"][0], 30.0);
   const nlohmann::json& p = json["parameters"];
   EXPECT_EQ(p["radius_mm"], d.horn->radius * 1000.0);
   EXPECT_EQ(p["slant_mm"], d.horn->slant * 1000.0);

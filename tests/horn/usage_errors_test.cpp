@@ -41,7 +41,7 @@ std::vector<std::string> design(std::vector<std::string> extra) {
 const std::vector<UsageCase> kUsageCases = {
     // The command.
     {{}, "a command is required: design, analyse, pattern or profile"},
-    {{"desing"}, "the command must be design, analyse, pattern or profile, got desing"},
+    {{"desing"}, "the command must be design, analyse (or analyze), pattern or profile, got desing"},
     {{"--freq", "10"}, "a command must come first: design, analyse, pattern or profile, got --freq"},
     // Options CLI11 reads.
     {analyse({"--colour", "red"}), "unknown option --colour"},
@@ -79,7 +79,7 @@ const std::vector<UsageCase> kUsageCases = {
     {analyse({"--freq", "-1:12:1"}), "--freq must be positive, got -1"},
     {analyse({"--freq", "12,NaN"}), "--freq must be a number, got NaN"},
     {analyse({"--freq", "1e39", "--model", "classic"}), "--freq must be finite, got 1e39"},
-    {analyse({"--unit", "in", "--radius", "1e-50", "--model", "classic"}), "--radius must be positive, got 1e-50"},
+    {analyse({"--unit", "in", "--radius", "1e-50", "--model", "classic"}), "--radius 1e-50 is too small for the model's domain: it rounds to 0"},
     // The spherical phase needs L > a.
     {analyse({"--slant", "50"}),
      "--slant must be longer than --radius (74.349 mm) under the spherical phase, got 50 mm"},
@@ -90,9 +90,9 @@ const std::vector<UsageCase> kUsageCases = {
     {analyse({"--levels", "-3"}), "--levels must be positive, got -3"},
     {analyse({"--levels", "3,10,3.0"}), "--levels must not repeat a level, got 3.0 twice"},
     // The reflector's edge.
-    {analyse({"--edge-angle", "90"}), "--edge-angle must lie between 0 and 90 degrees, got 90"},
-    {analyse({"--edge-angle", "0"}), "--edge-angle must lie between 0 and 90 degrees, got 0"},
-    {analyse({"--edge-angle", "nan"}), "--edge-angle must lie between 0 and 90 degrees, got nan"},
+    {analyse({"--edge-angle", "90"}), "--edge-angle must lie from 0.01 to below 90 degrees, got 90"},
+    {analyse({"--edge-angle", "0"}), "--edge-angle must lie from 0.01 to below 90 degrees, got 0"},
+    {analyse({"--edge-angle", "nan"}), "--edge-angle must lie from 0.01 to below 90 degrees, got nan"},
     {analyse({"--f-over-d", "0.25"}), "--f-over-d must be above 0.25, got 0.25"},
     {analyse({"--f-over-d", "-1"}), "--f-over-d must be above 0.25, got -1"},
     {analyse({"--f-over-d", "inf"}), "--f-over-d must be finite, got inf"},

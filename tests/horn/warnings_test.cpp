@@ -90,7 +90,8 @@ TEST(ApertureWarnings, TheMaximumOffAxis) {
 
 TEST(ApertureWarnings, ADesignPointWithoutASolution) {
   expect_warning({"design", "--gain", "0", "--freq", "10", "--s", "0.5", "--format", "csv"},
-                 "no horn meets the design at S = 0.5");
+                 "no horn meets the design at S = 0.5: the wanted gain lies below that of the shortest horn, its "
+                 "slant at its radius");
 }
 
 }  // namespace

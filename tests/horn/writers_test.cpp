@@ -103,18 +103,23 @@ TEST(Writers, JsonHoldsHeadRowsAndWarnings) {
   EXPECT_EQ(json["unit"], "mm");
   EXPECT_EQ(json["model"], "aperture");
   EXPECT_EQ(json["phase"], "spherical");
-  EXPECT_EQ(json["inputs"]["radius_mm"], 74.349);
-  EXPECT_EQ(json["inputs"]["frequency_ghz"], (nlohmann::json{{"start", 10.0}, {"stop", 12.0}, {"step", 1.0}}));
-  EXPECT_EQ(json["inputs"]["levels_db"], (nlohmann::json{3.0, 10.0}));
+  // One shape per input whatever was typed: a kind, then values or a range.
+  EXPECT_EQ(json["inputs"]["radius_mm"], (nlohmann::json{{"kind", "values"}, {"values", {74.349}}}));
+  EXPECT_EQ(json["inputs"]["frequency_ghz"],
+            (nlohmann::json{{"kind", "range"}, {"start", 10.0}, {"stop", 12.0}, {"step", 1.0}}));
+  EXPECT_EQ(json["inputs"]["levels_db"], (nlohmann::json{{"kind", "values"}, {"values", {3.0, 10.0}}}));
   ASSERT_EQ(json["rows"].size(), 2u);
   EXPECT_EQ(json["rows"][0]["gain_dbi"], 20.00012);
   EXPECT_TRUE(json["rows"][1]["bw3_deg"].is_null());
   EXPECT_EQ(json["rows"][1]["gain_dbi"].get<double>(), 21.5);
-  EXPECT_EQ(json["warnings"], (nlohmann::json{"S = 1.2 at 12 GHz lies outside 0 to 1"}));
+  EXPECT_EQ(json["warnings"],
+            (nlohmann::json::array({{{"code", "warning"}, {"message", "S = 1.2 at 12 GHz lies outside 0 to 1"}, {"rows", 1}}})));
   EXPECT_EQ(text.back(), '\n');
 }
 
-TEST(Writers, JsonWritesNullForNonFiniteAndTheShortTextOfABinary32) {
+// Only the infinities a column allows reach a writer (the slant of S = 0): JSON holds them as
+// "inf", as --slant reads them back.
+TEST(Writers, JsonWritesInfinitiesAsStringsAndTheShortTextOfABinary32) {
   CapturedFd fd;
   Output out(fd.fd(), "capture");
   const auto writer = make_row_writer(Format::Json, out);
@@ -124,7 +129,8 @@ TEST(Writers, JsonWritesNullForNonFiniteAndTheShortTextOfABinary32) {
   writer->end({});
   out.flush();
   const std::string text = fd.contents();
-  EXPECT_NE(text.find("{\"frequency_ghz\":null,\"gain_dbi\":20.0003,\"bw3_deg\":null}"), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"frequency_ghz\":\"inf\",\"gain_dbi\":20.0003,\"bw3_deg\":\"-inf\"}"), std::string::npos)
+      << text;
   EXPECT_EQ(nlohmann::json::parse(text)["rows"][0]["gain_dbi"].get<double>(), 20.0003);
 }
 
