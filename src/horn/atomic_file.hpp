@@ -19,6 +19,9 @@ public:
 
   [[nodiscard]] int fd() const noexcept { return fd_; }
   [[nodiscard]] const std::string& path() const noexcept { return path_; }
+  // Where a writer that takes a file name (the STEP and STL writers) writes: the temporary file,
+  // or the target itself when that is written in place.
+  [[nodiscard]] const std::string& written_path() const noexcept { return temporary_.empty() ? path_ : temporary_; }
 
   // fsync, close and rename over the target, whose permissions an existing file keeps (a new one
   // gets 0666 less the umask, as open() would give it). Throws WriteFailure naming the target.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "horn/atomic_file.hpp"
 #include "horn/options.hpp"
 #include "horn/warnings.hpp"
 #include "horn/writers.hpp"
@@ -24,9 +25,21 @@ void run_design(const DesignRequest& request, RowWriter& writer, Warnings& warni
 [[nodiscard]] std::optional<std::string> run_pattern(const PatternRequest& request, RowWriter& writer,
                                                      Warnings& warnings);
 
+// The files of the profile command beside --output and --plot, each replaced whole or not at all:
+// opened before anything is computed, committed by the caller once the whole run succeeded.
+struct ProfileFiles {
+  std::optional<AtomicFile> sections;
+  std::optional<AtomicFile> step;
+  std::optional<AtomicFile> stl;
+
+  explicit ProfileFiles(const ProfileRequest& request);
+  void commit();
+};
+
 // The corrugated profile: the rules' parameters as the head, one row per slot, the staircase,
-// STEP and STL files when asked for; the SVG drawing when request.common.plot is set.
+// STEP and STL files when asked for, written into `files` before the first row; the SVG drawing
+// when request.common.plot is set.
 [[nodiscard]] std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter& writer,
-                                                     Warnings& warnings);
+                                                     Warnings& warnings, ProfileFiles& files);
 
 }  // namespace zavolt::horn

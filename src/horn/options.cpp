@@ -704,6 +704,13 @@ Request profile_request(std::span<const std::string> args) {
   request.wall_m = length_option(line, "--wall", unit).value_or(profile::kDefaultWall);
   request.stl_tolerance_m = length_option(line, "--stl-tolerance", unit).value_or(0.01e-3);
 
+  for (const std::string option : {"--radius", "--slant", "--band", "--freq", "--input-radius", "--input-length", "--length",
+                                   "--law-a", "--law-rho", "--pitch", "--slot-ratio", "--converter-slots",
+                                   "--converter-depth", "--min-ridge", "--min-slot", "--max-step", "--wall",
+                                   "--stl-tolerance"}) {
+    if (const auto text = line.get(option)) request.typed.emplace(option, *text);
+  }
+
   request.sections = line.get("--sections");
   request.step = line.get("--step");
   request.stl = line.get("--stl");
@@ -712,6 +719,18 @@ Request profile_request(std::span<const std::string> args) {
                                              std::tuple{"--stl", request.stl, ".stl"}}) {
     if (path && !(path->size() > std::string_view(suffix).size() && path->ends_with(suffix))) {
       refuse(fmt::format("{} must name a {} file, got {}", option, suffix, *path));
+    }
+  }
+  // Each file is replaced by a temporary one renamed over it: two names of one file would lose one.
+  const std::vector<std::pair<std::string_view, std::optional<std::string>>> files = {
+      {"--output", request.common.output}, {"--plot", request.common.plot}, {"--sections", request.sections},
+      {"--step", request.step}, {"--stl", request.stl}};
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t j = i + 1; j < files.size(); ++j) {
+      if (files[i].second && files[j].second && same_file(*files[i].second, *files[j].second)) {
+        refuse(fmt::format("{} and {} must name different files, got {} twice", files[i].first, files[j].first,
+                           *files[j].second));
+      }
     }
   }
   return request;

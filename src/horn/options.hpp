@@ -2,6 +2,7 @@
 // mistake worded here as one line naming the option and the value.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -103,6 +104,9 @@ struct ProfileRequest {
   std::optional<std::string> sections;  // the staircase as CSV
   std::optional<std::string> step;
   std::optional<std::string> stl;
+  // The options typed, by name ("--pitch" -> "0.5"), so that a value the rules refuse is named as
+  // it was given.
+  std::map<std::string, std::string, std::less<>> typed;
 };
 
 // --help or --version: text for standard output, status 0.

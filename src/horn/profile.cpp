@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <numbers>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -17,6 +18,7 @@
 #include "horn/output.hpp"
 #include "zavolt/aperture.hpp"
 #include "zavolt/cad.hpp"
+#include "zavolt/invalid_input.hpp"
 #include "zavolt/profile.hpp"
 
 namespace zavolt::horn {
@@ -54,6 +56,103 @@ profile::Unit csv_unit(Unit unit) {
   return profile::Unit::mm;
 }
 
+// The option that carries a quantity of the rules, and whether it is a length.
+struct Carrier {
+  std::string_view option;
+  bool length = false;
+};
+
+Carrier carrier_of(Quantity quantity, const ProfileRequest& request) {
+  switch (quantity) {
+    case Quantity::radius: return {"--radius", true};
+    case Quantity::slant: return {"--slant", true};
+    case Quantity::band: return {request.band_ghz.size() == 1 ? "--freq" : "--band"};
+    case Quantity::section_length:
+    case Quantity::section_radius: return {"--profile", true};
+    case Quantity::input_radius: return {"--input-radius", true};
+    case Quantity::input_length: return {"--input-length", true};
+    case Quantity::flare_length: return {"--length", true};
+    case Quantity::law_a: return {"--law-a"};
+    case Quantity::law_rho: return {"--law-rho"};
+    case Quantity::pitch: return {"--pitch", true};
+    case Quantity::slot_ratio: return {"--slot-ratio"};
+    case Quantity::converter_slots: return {"--converter-slots"};
+    case Quantity::converter_depth: return {"--converter-depth"};
+    case Quantity::minimum_ridge: return {"--min-ridge", true};
+    case Quantity::minimum_slot: return {"--min-slot", true};
+    case Quantity::step_length: return {"--max-step", true};
+    case Quantity::wall: return {"--wall", true};
+    case Quantity::mesh_tolerance: return {"--stl-tolerance", true};
+    default: return {"an option"};
+  }
+}
+
+// The library's words for a refused value without its ", got <value in SI units>".
+std::string requirement_of(const InvalidInput& error) {
+  std::string text = error.what();
+  const std::size_t got = text.rfind(", got ");
+  if (got != std::string::npos) text.resize(got);
+  return text;
+}
+
+// A value of the rules in the run's unit, to the digits that read back.
+std::string value_text(const Carrier& carrier, Quantity quantity, double value, Unit unit) {
+  if (carrier.length) return length_text(value, unit);
+  if (quantity == Quantity::band) return fmt::format("{} GHz", shortest(value / 1e9));
+  return shortest(value);
+}
+
+// The design's options: "--gain 20 at --s 0.2 and 12.000 GHz".
+std::string design_words(const ProfileRequest& request, double frequency_hz) {
+  std::string words = request.gain_dbi ? fmt::format("--gain {}", request.gain_dbi->text)
+                                       : fmt::format("--edge-taper {} with {} {}", request.edge_taper_db->text,
+                                                     request.edge->as_f_over_d ? "--f-over-d" : "--edge-angle",
+                                                     request.edge->given.text);
+  return words + fmt::format(" at --s {} and {}", request.s->text, ghz_text(frequency_hz));
+}
+
+// A value the rules refuse, in the words and the unit of the command line: the option and its text
+// as typed, or the design or default it came from. `designed` is the aperture a design gave.
+[[noreturn]] void refuse(const ProfileRequest& request, const InvalidInput& error,
+                         const std::optional<profile::Aperture>& designed = std::nullopt,
+                         std::optional<double> design_frequency = std::nullopt) {
+  const Unit unit = request.common.unit;
+  const Quantity quantity = error.quantity();
+  const Carrier carrier = carrier_of(quantity, request);
+  if (quantity == Quantity::radius && request.band_ghz.size() > 0) {
+    // Not above the input radius: the one refusal whose words carry a length of their own.
+    const profile::Band band{hertz_from_gigahertz(request.band_ghz.at(0)),
+                             hertz_from_gigahertz(request.band_ghz.at(request.band_ghz.size() - 1))};
+    const double f_c = profile::design_frequencies(band).f_c;
+    const double input = request.rules.input_radius.value_or(3.0 * profile::kSpeedOfLight / f_c / (2.0 * std::numbers::pi));
+    const auto typed_input = request.typed.find("--input-radius");
+    const std::string source = typed_input != request.typed.end()
+                                   ? fmt::format("--input-radius {}", typed_input->second)
+                                   : fmt::format("3 lambda_c / (2 pi) at f_c = {}", ghz_text(f_c));
+    const std::string limit = fmt::format("the input radius of {} ({})", value_text(carrier, quantity, input, unit), source);
+    if (designed && design_frequency) {
+      throw UsageError(fmt::format("{} designs an aperture radius of {}: it must exceed {}",
+                                   design_words(request, *design_frequency),
+                                   value_text(carrier, quantity, designed->radius, unit), limit));
+    }
+    const auto typed = request.typed.find("--radius");
+    if (typed != request.typed.end()) {
+      throw UsageError(fmt::format("--radius was refused: aperture radius must exceed {}, got {}", limit, typed->second));
+    }
+  }
+  const auto typed = request.typed.find(carrier.option);
+  if (typed != request.typed.end()) {
+    throw UsageError(fmt::format("{} was refused: {}, got {}", carrier.option, requirement_of(error), typed->second));
+  }
+  if (designed && design_frequency && (quantity == Quantity::radius || quantity == Quantity::slant)) {
+    throw UsageError(fmt::format("{} designs a horn the rules refuse: {}, got {}", design_words(request, *design_frequency),
+                                 requirement_of(error), value_text(carrier, quantity, error.value(), unit)));
+  }
+  // A default of the rules, from the band or the horn: named by the option that would change it.
+  throw UsageError(fmt::format("{} was refused: {}, got {} (the default of {})", carrier.option, requirement_of(error),
+                               value_text(carrier, quantity, error.value(), unit), carrier.option));
+}
+
 struct Built {
   profile::Aperture aperture;
   std::optional<double> design_frequency;  // Hz, for a designed horn
@@ -78,7 +177,12 @@ Built build(const ProfileRequest& request) {
     }
     built.aperture = {d.horn->radius, d.horn->slant};
   }
-  built.profile = profile::generate(built.aperture, {f_min, f_max}, request.rules);
+  try {
+    built.profile = profile::generate(built.aperture, {f_min, f_max}, request.rules);
+  } catch (const InvalidInput& error) {
+    if (built.design_frequency) refuse(request, error, built.aperture, built.design_frequency);
+    throw;
+  }
   return built;
 }
 
@@ -249,29 +353,55 @@ ReportHead read_head(const ProfileRequest& request, const Profile& horn) {
   return head;
 }
 
-// Created (or cut) at once, so that a bad path fails before anything is computed.
-void check_writable(const std::optional<std::string>& path) {
-  if (!path) return;
-  OutputFile file(*path);
-  file.close();
+}  // namespace
+
+ProfileFiles::ProfileFiles(const ProfileRequest& request) {
+  if (request.sections) sections.emplace(*request.sections);
+  if (request.step) step.emplace(*request.step);
+  if (request.stl) stl.emplace(*request.stl);
+}
+
+void ProfileFiles::commit() {
+  for (std::optional<AtomicFile>* file : {&sections, &step, &stl}) {
+    if (*file) (*file)->commit();
+  }
+}
+
+namespace {
+
+// The staircase, the STEP and the STL into their temporary files. The CAD writers take a file
+// name: they write the temporary file by its name, which the open descriptor keeps.
+void write_files(const ProfileRequest& request, const Profile& horn, ProfileFiles& files) {
+  if (files.sections) {
+    std::ostringstream csv;
+    profile::write_csv(csv, horn, csv_unit(request.common.unit));
+    write_all(files.sections->fd(), csv.str(), *request.sections);
+  }
+  if (files.step) cad::write_step(horn, request.wall_m, files.step->written_path());
+  if (files.stl) cad::write_stl(horn, request.wall_m, request.stl_tolerance_m, files.stl->written_path());
 }
 
 }  // namespace
 
-std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter& writer, Warnings& warnings) {
-  std::optional<OutputFile> sections_file;
-  if (request.sections) sections_file.emplace(*request.sections);
-  check_writable(request.step);
-  check_writable(request.stl);
-
+std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter& writer, Warnings& warnings,
+                                       ProfileFiles& files) {
   const Unit unit = request.common.unit;
   std::optional<Built> built;
   Profile read;
-  if (request.profile_file) {
-    read = read_profile(request);
-  } else {
-    built = build(request);
-    note_warnings(request, built->profile, warnings);
+  std::optional<std::string> svg;
+  try {
+    if (request.profile_file) {
+      read = read_profile(request);
+    } else {
+      built = build(request);
+      note_warnings(request, built->profile, warnings);
+    }
+    const Profile& horn = built ? built->profile : read;
+    // The files before the first row: a solid that cannot be built leaves standard output empty.
+    write_files(request, horn, files);
+    if (request.common.plot) svg = profile_drawing_svg(horn, profile::metal(horn, request.wall_m), unit);
+  } catch (const InvalidInput& error) {
+    refuse(request, error);
   }
   const Profile& horn = built ? built->profile : read;
   ReportHead head = built ? profile_head(request, *built) : read_head(request, horn);
@@ -292,17 +422,7 @@ std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter&
                     Cell::of(slot.ridge_width), Cell::of_truth(slot.converter)}});
   }
   writer.end(warnings.lines());
-
-  if (sections_file) {
-    std::ostringstream csv;
-    profile::write_csv(csv, horn, csv_unit(unit));
-    write_all(sections_file->fd(), csv.str(), *request.sections);
-    sections_file->close();
-  }
-  if (request.step) cad::write_step(horn, request.wall_m, *request.step);
-  if (request.stl) cad::write_stl(horn, request.wall_m, request.stl_tolerance_m, *request.stl);
-  if (!request.common.plot) return std::nullopt;
-  return profile_drawing_svg(horn, profile::metal(horn, request.wall_m), unit);
+  return svg;
 }
 
 }  // namespace zavolt::horn

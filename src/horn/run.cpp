@@ -71,13 +71,14 @@ void say(int fd, const std::string& line) {
   }
 }
 
-std::optional<std::string> run_command(const Request& request, RowWriter& writer, Warnings& warnings) {
+std::optional<std::string> run_command(const Request& request, RowWriter& writer, Warnings& warnings,
+                                       std::optional<ProfileFiles>& profile_files) {
   if (const auto* design = std::get_if<DesignRequest>(&request)) {
     run_design(*design, writer, warnings);
     return std::nullopt;
   }
   if (const auto* analyse = std::get_if<AnalyseRequest>(&request)) return run_analyse(*analyse, writer, warnings);
-  if (const auto* horn = std::get_if<ProfileRequest>(&request)) return run_profile(*horn, writer, warnings);
+  if (const auto* horn = std::get_if<ProfileRequest>(&request)) return run_profile(*horn, writer, warnings, *profile_files);
   return run_pattern(std::get<PatternRequest>(request), writer, warnings);
 }
 
@@ -151,6 +152,8 @@ void run_request(const Request& request, const HornStreams& streams) {
   if (common.output) output_file.emplace(*common.output);
   std::optional<AtomicFile> plot_file;
   if (common.plot) plot_file.emplace(*common.plot);
+  std::optional<ProfileFiles> profile_files;
+  if (const auto* horn = std::get_if<ProfileRequest>(&request)) profile_files.emplace(*horn);
 
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *common.output : "standard output");
   Warnings warnings;
@@ -161,12 +164,13 @@ void run_request(const Request& request, const HornStreams& streams) {
     const bool rows_on_terminal = !output_file && ::isatty(streams.output) == 1;
     Progress progress(streams.error, rows_on_terminal ? 0 : work.rows);
     GuardedRows rows(*writer, progress);
-    const std::optional<std::string> svg = run_command(request, rows, warnings);
+    const std::optional<std::string> svg = run_command(request, rows, warnings, profile_files);
     out.flush();
     if (plot_file && svg) write_all(plot_file->fd(), *svg, *common.plot);
   }
   if (output_file) output_file->commit();
   if (plot_file) plot_file->commit();
+  if (profile_files) profile_files->commit();
   if (common.quiet) return;
   for (const std::string& line : warnings.lines()) say(streams.error, fmt::format("{}: warning: {}\n", kProgram, line));
 }

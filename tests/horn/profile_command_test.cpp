@@ -122,6 +122,42 @@ TEST(ProfileCommand, WritesTheStaircaseStepAndStlBesideAQuietStandardOutput) {
   EXPECT_GT(std::filesystem::file_size(stl), 84u);
 }
 
+TEST(ProfileCommand, ARefusedRunLeavesItsFilesAsTheyWere) {
+  const ScratchDir dir;
+  const std::string sections = (dir / "horn.csv").string();
+  const std::string step = (dir / "horn.step").string();
+  const std::string stl = (dir / "horn.stl").string();
+  for (const std::string& path : {sections, step, stl}) zavolt::testing::write_file(path, "kept\n");
+  const std::vector<std::string> files = {"--sections", sections, "--step", step, "--stl", stl};
+  // Refused by the rules after the files were opened: the input radius exceeds the aperture's.
+  const testing::HornRun refused =
+      run(testing::with({"profile", "--radius", "10", "--slant", "47.6", "--freq", "12"}, files));
+  EXPECT_EQ(refused.status, 2) << refused.err;
+  for (const std::string& path : {sections, step, stl}) EXPECT_EQ(read_file(path), "kept\n") << path;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 3)
+      << "no temporary file is left behind";
+
+  const testing::HornRun written = run(testing::with(kFeed, testing::with(files, {"--quiet"})));
+  ASSERT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(read_file(sections).rfind("length_mm,radius_mm\n", 0), 0u);
+  EXPECT_EQ(read_file(step).rfind("ISO-10303-21;", 0), 0u);
+  EXPECT_GT(std::filesystem::file_size(stl), 84u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 3);
+
+  // Two options naming one file would keep only one of them: refused before anything is opened.
+  const std::string same = (dir / "same.csv").string();
+  const std::string also = (dir / "." / "same.csv").string();
+  for (const auto& [args, line] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--output", same, "--sections", also}, "--output and --sections must name different files, got " + also + " twice"},
+           {{"--step", step, "--stl", stl, "--sections", sections, "--plot", (dir / "horn.svg").string(), "--output", sections},
+            "--output and --sections must name different files, got " + sections + " twice"}}) {
+    const testing::HornRun r = run(testing::with(kFeed, args));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zavolt-horn: error: " + line + "\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists(same));
+}
+
 TEST(ProfileCommand, WarnsOnStandardError) {
   const testing::HornRun r = run({"profile", "--gain", "20", "--s", "0.2", "--freq", "30", "--min-ridge", "0.3",
                                   "--law", "sine", "--format", "csv"});
@@ -206,6 +242,26 @@ TEST(ProfileCommand, RefusesWhatItCannotBuild) {
        "--slant was refused: slant length must be finite, for the cone to give the flare its length, got inf"},
   };
   for (const auto& [args, line] : cases) {
+    const testing::HornRun r = run(args);
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_EQ(r.err, "zavolt-horn: error: " + line + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+  // The library's refusals in the command line's words and unit.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"profile", "--radius", "10", "--slant", "47.6", "--freq", "12"},
+       "--radius was refused: aperture radius must exceed the input radius of 11.928 mm (3 lambda_c / (2 pi) at f_c = "
+       "12.000 GHz), got 10"},
+      {{"profile", "--radius", "0.4", "--slant", "2", "--freq", "12", "--unit", "in", "--input-radius", "0.45"},
+       "--radius was refused: aperture radius must exceed the input radius of 0.45000 in (--input-radius 0.45), got 0.4"},
+      {{"profile", "--gain", "12", "--s", "0.1", "--freq", "12", "--input-radius", "3", "--unit", "cm"},
+       "--gain 12 at --s 0.1 and 12.000 GHz designs an aperture radius of 1.9238 cm: it must exceed the input radius of "
+       "3.0000 cm (--input-radius 3)"},
+      {testing::with(kFeed, {"--pitch", "0.00001"}), "--pitch was refused: pitch gives more than a million slots, got 0.00001"},
+      {testing::with(kFeed, {"--length", "1e7"}),
+       "--pitch was refused: pitch gives more than a million slots, got 3.123 mm (the default of --pitch)"},
+  };
+  for (const auto& [args, line] : refused) {
     const testing::HornRun r = run(args);
     EXPECT_EQ(r.status, 2) << line;
     EXPECT_EQ(r.err, "zavolt-horn: error: " + line + "\n");
