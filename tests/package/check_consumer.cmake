@@ -20,6 +20,10 @@ foreach(expected include/zavolt/aperture.hpp include/zavolt/classic.hpp include/
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
 endforeach()
+# The CAD writers are no part of the installed library: their header stays out with them.
+if(EXISTS "${prefix}/include/zavolt/cad.hpp")
+  message(FATAL_ERROR "include/zavolt/cad.hpp installed without the zavolt::cad library")
+endif()
 if(EXISTS "${prefix}/bin")
   message(FATAL_ERROR "the development component installed programs")
 endif()
