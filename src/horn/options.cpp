@@ -93,7 +93,10 @@ public:
   }
   void value(const std::string& name, const std::string& text, const std::string& help) { value(name, text, help, {}); }
 
-  void flag(const std::string& name, const std::string& help) { app_.add_flag(name, flags_[name], help); }
+  void flag(const std::string& name, const std::string& help, bool hidden = false) {
+    CLI::Option* option = app_.add_flag(name, flags_[name], help);
+    if (hidden) option->group("");
+  }
 
   // The help or version text when asked for; nullopt when the options were read.
   std::optional<TextRequest> parse(std::span<const std::string> args) {
@@ -184,14 +187,15 @@ private:
 const CommandLine::Shape kRequired{"", true, false};
 
 // `plots`: whether the command draws anything; --plot is known to design only to be refused in
-// words that say why, and not listed in its help.
-void add_common_options(CommandLine& line, bool plots = true) {
+// words that say why, and not listed in its help. `bounded`: whether the command's work is
+// estimated, so that --no-limit means something; elsewhere it is accepted and not listed.
+void add_common_options(CommandLine& line, bool plots = true, bool bounded = true) {
   line.value("--unit", "mm|cm|in|m", "Unit of every length, typed and shown (default mm)");
   line.value("--format", "table|csv|json", "Output format (default table)");
   line.value("--output", "FILE", "Write the output to FILE (- for standard output, the default)", CommandLine::Shape{"-o", false, false});
   line.value("--plot", "FILE.svg", "Also draw the result into an SVG file", CommandLine::Shape{"", false, !plots});
   line.flag("--quiet", "Do not print warnings");
-  line.flag("--no-limit", "Run a request estimated to take more than an hour");
+  line.flag("--no-limit", "Run a request estimated to take more than an hour", !bounded);
 }
 
 void add_model_options(CommandLine& line) {
@@ -587,13 +591,15 @@ std::optional<double> number_option(const CommandLine& line, const std::string& 
 
 Request profile_request(std::span<const std::string> args) {
   CommandLine line("profile", "The corrugated profile of a horn by the design rules: slots, drawing, STEP and STL");
-  add_horn_options(line);
+  // One horn is required, in one of four ways: none of these options is required on its own.
+  line.value("--radius", "A", "Aperture radius, with --slant (one horn is required: these, --gain, --edge-taper or --profile)");
+  line.value("--slant", "L", "Slant length, apex to rim, finite, with --radius");
   line.value("--gain", "DBI", "Design to this gain (directivity), dBi, instead of --radius and --slant");
   line.value("--edge-taper", "DB", "Design to this edge taper at --edge-angle or --f-over-d, dB");
   add_edge_options(line);
-  line.value("--s", "S", "The design's maximum aperture phase deviation, wavelengths");
+  line.value("--s", "S", "The design's maximum aperture phase deviation, wavelengths (required with --gain or --edge-taper)");
   line.value("--profile", "FILE.csv", "Read the horn's own profile instead: z_<unit>,radius_<unit> or length_<unit>,radius_<unit>");
-  line.value("--band", "FMIN,FMAX", "The band's edges, GHz, at most 2.4:1");
+  line.value("--band", "FMIN,FMAX", "The band's edges, GHz, at most 2.4:1 (this or --freq required but with --profile)");
   line.value("--freq", "GHZ", "A single frequency, GHz, instead of --band");
   line.value("--input-radius", "A", "Input guide radius (default 3 lambda_c / (2 pi))");
   line.value("--input-length", "L", "Input guide length (default lambda_c / 2)");
@@ -613,7 +619,7 @@ Request profile_request(std::span<const std::string> args) {
   line.value("--stl", "FILE.stl", "Also write the horn's metal as a binary STL mesh");
   line.value("--wall", "T", "Metal outside the slot bottoms and the input guide (default 2 mm)");
   line.value("--stl-tolerance", "T", "The STL's chordal deviation (default 0.01 mm)");
-  add_common_options(line);
+  add_common_options(line, true, false);  // the rules bound their own work: a million slots or steps
   if (auto text = line.parse(args)) return *text;
 
   ProfileRequest request;

@@ -158,6 +158,20 @@ TEST(ProfileCommand, ARefusedRunLeavesItsFilesAsTheyWere) {
   EXPECT_FALSE(std::filesystem::exists(same));
 }
 
+TEST(ProfileCommand, HelpListsItsOwnOptionsAndRequiresOneHorn) {
+  const testing::HornRun help = run({"profile", "--help"});
+  ASSERT_EQ(help.status, 0);
+  // The horn comes one of four ways: no option of it is required alone.
+  EXPECT_EQ(help.out.find("(required)"), std::string::npos) << help.out;
+  EXPECT_EQ(help.out.find("inf: a flat phase front"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("one horn is required"), std::string::npos) << help.out;
+  EXPECT_EQ(help.out.find("--no-limit"), std::string::npos) << help.out;
+  for (const char* own : {"--sections FILE.csv", "--step FILE.step", "--stl FILE.stl", "--plot FILE.svg", "-o,--output"}) {
+    EXPECT_NE(help.out.find(own), std::string::npos) << own;
+  }
+  EXPECT_EQ(run({"profile", "--radius", "15.4", "--freq", "12"}).err, "zavolt-horn: error: --slant is required\n");
+}
+
 TEST(ProfileCommand, WarnsOnStandardError) {
   const testing::HornRun r = run({"profile", "--gain", "20", "--s", "0.2", "--freq", "30", "--min-ridge", "0.3",
                                   "--law", "sine", "--format", "csv"});
