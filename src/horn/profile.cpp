@@ -377,8 +377,25 @@ void write_files(const ProfileRequest& request, const Profile& horn, ProfileFile
     profile::write_csv(csv, horn, csv_unit(request.common.unit));
     write_all(files.sections->fd(), csv.str(), *request.sections);
   }
-  if (files.step) cad::write_step(horn, request.wall_m, files.step->written_path());
-  if (files.stl) cad::write_stl(horn, request.wall_m, request.stl_tolerance_m, files.stl->written_path());
+  // A writer's failure names the file the user gave, not the temporary one.
+  const auto named = [](const cad::CadFailure& failure, const AtomicFile& file) {
+    std::string message = failure.what();
+    const std::string& written = file.written_path();
+    for (std::size_t at = message.find(written); at != std::string::npos; at = message.find(written, at + file.path().size())) {
+      message.replace(at, written.size(), file.path());
+    }
+    return cad::CadFailure(message);
+  };
+  try {
+    if (files.step) cad::write_step(horn, request.wall_m, files.step->written_path());
+  } catch (const cad::CadFailure& failure) {
+    throw named(failure, *files.step);
+  }
+  try {
+    if (files.stl) cad::write_stl(horn, request.wall_m, request.stl_tolerance_m, files.stl->written_path());
+  } catch (const cad::CadFailure& failure) {
+    throw named(failure, *files.stl);
+  }
 }
 
 }  // namespace

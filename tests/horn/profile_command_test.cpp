@@ -2,6 +2,9 @@
 // the inputs converted to SI; the staircase, STEP and STL files; refusals and warnings.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -143,6 +146,26 @@ TEST(ProfileCommand, ARefusedRunLeavesItsFilesAsTheyWere) {
   EXPECT_EQ(read_file(step).rfind("ISO-10303-21;", 0), 0u);
   EXPECT_GT(std::filesystem::file_size(stl), 84u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 3);
+
+  // A write that fails late (the file size limit, below the STEP's size) names the file given and
+  // leaves the one there as it was.
+  {
+    for (const std::string& path : {sections, step, stl}) zavolt::testing::write_file(path, "kept\n");
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = before;
+    limit.rlim_cur = 8192;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const testing::HornRun full = run(testing::with(kFeed, testing::with(files, {"--quiet", "--format", "csv"})));
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "zavolt-horn: error: cannot write " + step + "\n");
+    EXPECT_EQ(full.out, "");
+    for (const std::string& path : {sections, step, stl}) EXPECT_EQ(read_file(path), "kept\n") << path;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 3);
+  }
 
   // Two options naming one file would keep only one of them: refused before anything is opened.
   const std::string same = (dir / "same.csv").string();
