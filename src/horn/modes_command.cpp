@@ -351,8 +351,13 @@ ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
   } else {
     head.summary.push_back(Summary{"profile", fmt::format("read from {} ({} junctions after merging equal radii)", r.profile_path, solver.junctions())});
   }
-  head.summary.push_back(Summary{"input radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.input_radius())), unit_name(unit))});
-  head.summary.push_back(Summary{"aperture radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.aperture_radius())), unit_name(unit))});
+  // A file's radii as typed; a generated profile's computed ones to a micrometre.
+  const auto radius_text = [&](double metres) {
+    const double shown = length_from_metres(unit, metres);
+    return r.profile.parameters ? fmt::format("{:.3f} {}", shown, unit_name(unit)) : fmt::format("{} {}", shortest(shown), unit_name(unit));
+  };
+  head.summary.push_back(Summary{"input radius", radius_text(solver.input_radius())});
+  head.summary.push_back(Summary{"aperture radius", radius_text(solver.aperture_radius())});
   head.summary.push_back(Summary{"aperture", r.options.aperture == modes::Termination::matched
                                                  ? "matched guide (no reflection from the aperture)"
                                                  : "diagonal (each mode's own free-space reflection)"});
@@ -522,6 +527,34 @@ void pattern_rows(const ModesRequest& r, const modes::Solution& s, RowWriter& wr
   }
 }
 
+// What the rules found doubtful in a generated profile, as the profile command words it briefly.
+void profile_warnings(const ModesRequest& r, Warnings& warnings) {
+  const Unit unit = r.common.unit;
+  const auto mm = [&](double metres) { return fmt::format("{:.3f} {}", length_from_metres(unit, metres), unit_name(unit)); };
+  for (const profile::Warning& w : r.profile.warnings) {
+    switch (w.kind) {
+      case profile::WarningKind::slot_too_narrow:
+        warnings.note("narrow-slot", fmt::format("slot {} is {} wide, below the narrowest slot that can be machined ({})", w.slot.value_or(0), mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::ridge_too_thin:
+        warnings.note("thin-ridge", fmt::format("the ridge of slot {} is {} wide, below the thinnest ridge that can be machined ({})", w.slot.value_or(0), mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::pitch_too_coarse:
+        warnings.note("pitch", fmt::format("the pitch {} is not below lambda / 3 at the band's top ({})", mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::te11_cut_off:
+        warnings.note("te11", fmt::format("the input radius cuts TE11 off at the band's bottom (k a = {:.3f}, cut-off {:.3f})", w.value, w.limit));
+        break;
+      case profile::WarningKind::tm11_propagates:
+        warnings.note("tm11", fmt::format("the input radius lets TM11 propagate at the band's top (k a = {:.3f}, cut-off {:.3f})", w.value, w.limit));
+        break;
+      case profile::WarningKind::not_the_design_cone:
+        warnings.note("law", fmt::format("the flare of {} is not the design's cone: --slant does not describe this horn", mm(w.value)));
+        break;
+    }
+  }
+}
+
 void solution_warnings(const modes::Solution& s, Warnings& warnings) {
   const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
   if (s.warnings.aperture_below_wavelength) {
@@ -569,6 +602,7 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *r.common.output : "standard output");
   const std::unique_ptr<RowWriter> writer = make_row_writer(r.common.format, out);
   Warnings warnings;
+  profile_warnings(r, warnings);
   std::vector<Curve> curves;
   if (r.pattern) {
     writer->begin(pattern_head_of(r, solver));

@@ -197,6 +197,14 @@ TEST(ModesCommand, GeneratesTheProfileByTheRules) {
             std::string::npos)
       << table.out;
   EXPECT_NE(table.out.find("f_c 11.680 GHz"), std::string::npos) << table.out;
+  // The rules' doubts are warnings of the run.
+  const auto narrow = run({"analyse", "--model", "modes", "--radius", "15.4", "--slant", "47.6", "--freq", "11",
+                           "--band", "10.7,12.75", "--modes", "8", "--min-slot", "3"});
+  ASSERT_EQ(narrow.status, 0) << narrow.err;
+  EXPECT_NE(narrow.err.find("warning: slot 1 is 2.567 mm wide, below the narrowest slot that can be machined (3.000 mm)"),
+            std::string::npos)
+      << narrow.err;
+  EXPECT_NE(narrow.out.find("input radius:    12.255 mm"), std::string::npos) << narrow.out;
   // A rule option reaches the generator: a finer pitch makes more slots and another S11.
   const auto fine = run({"analyse", "--model", "modes", "--radius", "15.4", "--slant", "47.6", "--freq", "11",
                          "--band", "10.7,12.75", "--modes", "8", "--pitch", "2", "--format", "csv", "--quiet"});
