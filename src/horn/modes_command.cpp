@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <complex>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <optional>
@@ -323,6 +324,21 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   if (const auto n = given("--jobs")) r.jobs = static_cast<unsigned>(whole("--jobs", *n, 1));
   r.options.convergence = convergence;
   r.touchstone = given("--touchstone");
+  // Two of the files on one path would replace each other: the rows or the plot would be lost.
+  const auto same_file = [](const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::absolute(a, error).lexically_normal() == std::filesystem::absolute(b, error).lexically_normal()) return true;
+    return std::filesystem::equivalent(a, b, error);
+  };
+  const std::pair<const char*, const std::optional<std::string>*> files[] = {
+      {"--output", &r.common.output}, {"--plot", &r.common.plot}, {"--touchstone", &r.touchstone}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = i + 1; j < 3; ++j) {
+      if (*files[i].second && *files[j].second && same_file(**files[i].second, **files[j].second)) {
+        refuse(fmt::format("{} and {} must name different files, got {} twice", files[i].first, files[j].first, **files[j].second));
+      }
+    }
+  }
   return r;
 }
 

@@ -235,6 +235,12 @@ TEST(ModesCommand, AFailedRunLeavesItsFilesAsTheyWere) {
   ASSERT_EQ(ok.status, 0) << ok.err;
   EXPECT_NE(zavolt::testing::read_file(s1p).find("# GHz S RI R 50"), std::string::npos);
   EXPECT_EQ(zavolt::testing::read_file(csv).rfind("frequency_ghz,", 0), 0u);
+  // Two outputs on one path would replace each other.
+  const auto twice = run({"analyse", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "16",
+                          "--touchstone", s1p, "--output", (dir / "." / "old.s1p").string()});
+  EXPECT_EQ(twice.status, 2);
+  EXPECT_NE(twice.err.find("--output and --touchstone must name different files"), std::string::npos) << twice.err;
+  EXPECT_NE(zavolt::testing::read_file(s1p).find("# GHz S RI R 50"), std::string::npos);
   // No bar on standard error when it is no terminal.
   EXPECT_EQ(ok.err, "");
 }
