@@ -4,23 +4,25 @@
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <algorithm>
-#include <charconv>
 #include <complex>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <optional>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
+#include "horn/atomic_file.hpp"
 #include "horn/command_support.hpp"
 #include "horn/failure.hpp"
 #include "horn/output.hpp"
 #include "horn/plot.hpp"
+#include "horn/progress.hpp"
 #include "horn/report.hpp"
 #include "horn/units.hpp"
 #include "horn/values.hpp"
@@ -44,8 +46,12 @@ constexpr int kParts = 6;
 struct ModesRequest {
   bool pattern = false;  // pattern, else analyse
   CommonOptions common;
-  std::string profile_path;
+  std::string profile_path;  // empty for a generated profile
   profile::Profile profile;
+  profile::Aperture aperture;  // of a generated profile
+  profile::Band band;          // of a generated profile, Hz
+  profile::Rules rules;        // of a generated profile, lengths in metres
+  ValueSequence band_ghz;      // --band as typed, or the sweep's two ends
   ValueSequence frequency_ghz;
   ValueSequence levels_db;
   std::optional<ReflectorEdge> edge;
@@ -71,14 +77,53 @@ ValueSequence sequence_of(const std::string& option, const std::string& text) {
   }
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const int error = errno;
-  if (!in) throw WriteFailure("cannot read", path, error);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+profile::Unit csv_unit(Unit unit) {
+  switch (unit) {
+    case Unit::Millimetre: return profile::Unit::mm;
+    case Unit::Centimetre: return profile::Unit::cm;
+    case Unit::Inch: return profile::Unit::in;
+    case Unit::Metre: return profile::Unit::m;
+  }
+  return profile::Unit::mm;
 }
+
+}  // namespace
+
+profile::Profile read_profile_file(const std::string& path, Unit unit, double step_length) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int error = errno;
+    throw UsageError(fmt::format("--profile cannot read {}: {}", path, std::system_category().message(error)));
+  }
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  std::string text = whole.str();
+  // A header of bare names, "length,radius" or "z,radius", takes the unit of --unit.
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    std::string_view line(text.data() + at, end - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#') {
+      at = end + 1;
+      continue;
+    }
+    if (line == "length,radius" || line == "z,radius") {
+      const std::string suffix(profile::unit_suffix(csv_unit(unit)));
+      const std::string named = line == "z,radius" ? "z_" + suffix + ",radius_" + suffix : "length_" + suffix + ",radius_" + suffix;
+      text.replace(at, line.size(), named);
+    }
+    break;
+  }
+  std::istringstream csv(text);
+  try {
+    return profile::read_csv(csv, step_length);
+  } catch (const profile::CsvError& error) {
+    throw UsageError(fmt::format("--profile {}: {}", path, error.what()));
+  }
+}
+
+namespace {
 
 // Returns the request, or the help text in *help.
 std::optional<ModesRequest> parse(std::span<const std::string> args, std::string* help) {
@@ -95,7 +140,23 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
     app.add_option(name, v[name], text)->type_name(type);
   };
   value("--model", "modes", "The mode-matching model of the profile");
-  value("--profile", "FILE.csv", "The horn as built: length,radius per section, input first (in --unit)");
+  value("--profile", "FILE.csv", "The horn as built: z_<unit>,radius_<unit> or length_<unit>,radius_<unit>, input first");
+  value("--radius", "A", "Aperture radius of a horn whose profile the rules generate, instead of --profile");
+  value("--slant", "L", "Slant length, apex to rim, of that horn");
+  value("--band", "FMIN,FMAX", "The band the rules design for, GHz (default the sweep's lowest and highest frequency)");
+  value("--input-radius", "A", "Input guide radius (default 3 lambda_c / (2 pi))");
+  value("--input-length", "L", "Input guide length (default lambda_c / 2)");
+  value("--law", "NAME", "Flare: linear (default), sine, tangential, power, exponential, hyperbolic, polynomial");
+  value("--length", "L", "Axial length of the flare (default the design's cone)");
+  value("--law-a", "A", "The law's A, 0 to 1 (sine, tangential, power; default 1)");
+  value("--law-rho", "RHO", "The law's rho (tangential, power, polynomial; default 2)");
+  value("--pitch", "P", "Corrugation pitch (default lambda_c / 8)");
+  value("--slot-ratio", "D", "Slot width over pitch, between 0 and 1 (default 0.8)");
+  value("--converter-slots", "N", "Slots of the mode converter (default 5)");
+  value("--converter-depth", "SIGMA", "The first converter slot's depth in lambda_c (default 0.42)");
+  value("--min-ridge", "W", "Thinnest ridge that can be machined (default 0.2 mm)");
+  value("--min-slot", "W", "Narrowest slot that can be machined (default 0.2 mm)");
+  value("--max-step", "L", "Longest step of a smooth or sloping wall (default lambda_c / 40; a file: lambda / 40 at the top frequency)");
   value("--freq", "GHZ|RANGE", "Frequencies, GHz: a value, a list or START:STOP:STEP");
   if (pattern) {
     value("--theta", "RANGE", "Angles from the axis, degrees, 0 to 90 (default 0:90:0.5)");
@@ -146,13 +207,71 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   }
   r.common.output = given("--output");
   r.common.quiet = quiet;
-  const auto path = given("--profile");
-  if (!path) refuse("--model modes needs --profile FILE.csv (the profile generator is not wired in yet)");
-  r.profile_path = *path;
-  r.profile = read_profile_csv(read_file(*path), metres_from(r.common.unit, 1.0), *path);
   const auto freq = given("--freq");
   if (!freq) refuse("--freq is required");
   r.frequency_ghz = sequence_of("--freq", *freq);
+  double lowest = r.frequency_ghz.at(0);
+  double highest = lowest;
+  for (std::size_t i = 0; i < r.frequency_ghz.size(); ++i) {
+    lowest = std::min(lowest, r.frequency_ghz.at(i));
+    highest = std::max(highest, r.frequency_ghz.at(i));
+  }
+  const Unit unit = r.common.unit;
+  const auto length = [&](const std::string& option) -> std::optional<double> {
+    const auto text = given(option);
+    if (!text) return std::nullopt;
+    return metres_from(unit, number_of(option, *text));
+  };
+  const auto path = given("--profile");
+  const auto radius = given("--radius");
+  const auto slant = given("--slant");
+  static const char* const kRuleOptions[] = {"--band", "--input-radius", "--input-length", "--law", "--length",
+                                             "--law-a", "--law-rho", "--pitch", "--slot-ratio", "--converter-slots",
+                                             "--converter-depth", "--min-ridge", "--min-slot"};
+  if (path && (radius || slant)) refuse(fmt::format("--profile and --radius exclude each other, got {} and {}", *path, radius.value_or(*slant)));
+  if (path) {
+    for (const char* option : kRuleOptions) {
+      if (const auto text = given(option)) refuse(fmt::format("{} does not apply to a profile read from a file, got {}", option, *text));
+    }
+    r.profile_path = *path;
+    const double step = length("--max-step").value_or(profile::kSpeedOfLight / hertz_from_gigahertz(highest) / 40.0);
+    r.profile = read_profile_file(*path, unit, step);
+  } else if (radius || slant) {
+    if (!radius || !slant) refuse("a generated profile needs both --radius and --slant");
+    r.aperture = {*length("--radius"), *length("--slant")};
+    if (const auto band = given("--band")) {
+      r.band_ghz = sequence_of("--band", *band);
+      if (r.band_ghz.is_range() || r.band_ghz.size() != 2) refuse(fmt::format("--band must be two frequencies FMIN,FMAX, got {}", *band));
+    } else {
+      r.band_ghz = sequence_of("--band", highest > lowest ? fmt::format("{},{}", shortest(lowest), shortest(highest)) : shortest(lowest));
+    }
+    r.band = {hertz_from_gigahertz(r.band_ghz.at(0)), hertz_from_gigahertz(r.band_ghz.at(r.band_ghz.size() - 1))};
+    profile::Rules& rules = r.rules;
+    rules.input_radius = length("--input-radius");
+    rules.input_length = length("--input-length");
+    if (const auto law = given("--law")) {
+      const auto named = profile::parse_law(*law);
+      if (!named) refuse(fmt::format("--law must be linear, sine, tangential, power, exponential, hyperbolic or polynomial, got {}", *law));
+      rules.law = *named;
+    }
+    rules.flare_length = length("--length");
+    if (const auto a = given("--law-a")) rules.law_a = number_of("--law-a", *a);
+    if (const auto rho = given("--law-rho")) rules.law_rho = number_of("--law-rho", *rho);
+    rules.pitch = length("--pitch");
+    if (const auto d = given("--slot-ratio")) rules.slot_ratio = number_of("--slot-ratio", *d);
+    if (const auto n = given("--converter-slots")) {
+      const double x = number_of("--converter-slots", *n);
+      if (!(x >= 0.0 && x <= 1000.0 && x == std::floor(x))) refuse(fmt::format("--converter-slots must be a whole number from 0 to 1000, got {}", *n));
+      rules.converter_slots = static_cast<int>(x);
+    }
+    if (const auto sigma = given("--converter-depth")) rules.converter_depth = number_of("--converter-depth", *sigma);
+    rules.minimum_ridge = length("--min-ridge");
+    rules.minimum_slot = length("--min-slot");
+    rules.step_length = length("--max-step");
+    r.profile = profile::generate(r.aperture, r.band, rules);
+  } else {
+    refuse("--model modes needs a horn: --profile FILE.csv, or --radius and --slant for the profile the rules generate");
+  }
   if (pattern) {
     r.theta_deg = sequence_of("--theta", given("--theta").value_or("0:90:0.5"));
     for (std::size_t i = 0; i < r.theta_deg.size(); ++i) {
@@ -205,6 +324,21 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   if (const auto n = given("--jobs")) r.jobs = static_cast<unsigned>(whole("--jobs", *n, 1));
   r.options.convergence = convergence;
   r.touchstone = given("--touchstone");
+  // Two of the files on one path would replace each other: the rows or the plot would be lost.
+  const auto same_file = [](const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::absolute(a, error).lexically_normal() == std::filesystem::absolute(b, error).lexically_normal()) return true;
+    return std::filesystem::equivalent(a, b, error);
+  };
+  const std::pair<const char*, const std::optional<std::string>*> files[] = {
+      {"--output", &r.common.output}, {"--plot", &r.common.plot}, {"--touchstone", &r.touchstone}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = i + 1; j < 3; ++j) {
+      if (*files[i].second && *files[j].second && same_file(**files[i].second, **files[j].second)) {
+        refuse(fmt::format("{} and {} must name different files, got {} twice", files[i].first, files[j].first, **files[j].second));
+      }
+    }
+  }
   return r;
 }
 
@@ -218,9 +352,28 @@ ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
   head.inputs.push_back(number_input("frequency_ghz", "frequency", "GHz", r.frequency_ghz));
   head.inputs.push_back(number_input("levels_db", "levels", "dB", r.levels_db));
   add_edge_input(head, r.edge);
-  head.summary.push_back(Summary{"profile", fmt::format("{} ({} junctions after merging equal radii)", r.profile_path, solver.junctions())});
-  head.summary.push_back(Summary{"input radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.input_radius())), unit_name(unit))});
-  head.summary.push_back(Summary{"aperture radius", fmt::format("{} {}", shortest(length_from_metres(unit, solver.aperture_radius())), unit_name(unit))});
+  if (r.profile.parameters) {
+    const profile::Parameters& p = *r.profile.parameters;
+    const auto mm = [&](double metres) { return fmt::format("{:.3f} {}", length_from_metres(unit, metres), unit_name(unit)); };
+    head.inputs.push_back(number_input("band_ghz", "band", "GHz", r.band_ghz));
+    head.summary.push_back(Summary{"profile", fmt::format("generated by the rules for radius {}, slant length {}, band {:.3f} to {:.3f} GHz",
+                                                          mm(p.aperture_radius), mm(p.slant), p.band.f_min / 1e9, p.band.f_max / 1e9)});
+    head.summary.push_back(Summary{"rules", fmt::format("f_c {:.3f} GHz, f_o {:.3f} GHz; {} flare; {} slots at pitch {}, {} of them the converter; "
+                                                        "depth {} at the throat to {} at the aperture; {} long",
+                                                        p.f_c / 1e9, p.f_o / 1e9, profile::law_name(p.law), p.slot_count, mm(p.pitch),
+                                                        p.converter_slots, r.profile.slots.empty() ? mm(0.0) : mm(r.profile.slots.front().depth()),
+                                                        r.profile.slots.empty() ? mm(0.0) : mm(r.profile.slots.back().depth()), mm(p.total_length))});
+    head.summary.push_back(Summary{"sections", fmt::format("{} ({} junctions after merging equal radii)", r.profile.sections.size(), solver.junctions())});
+  } else {
+    head.summary.push_back(Summary{"profile", fmt::format("read from {} ({} junctions after merging equal radii)", r.profile_path, solver.junctions())});
+  }
+  // A file's radii as typed; a generated profile's computed ones to a micrometre.
+  const auto radius_text = [&](double metres) {
+    const double shown = length_from_metres(unit, metres);
+    return r.profile.parameters ? fmt::format("{:.3f} {}", shown, unit_name(unit)) : fmt::format("{} {}", shortest(shown), unit_name(unit));
+  };
+  head.summary.push_back(Summary{"input radius", radius_text(solver.input_radius())});
+  head.summary.push_back(Summary{"aperture radius", radius_text(solver.aperture_radius())});
   head.summary.push_back(Summary{"aperture", r.options.aperture == modes::Termination::matched
                                                  ? "matched guide (no reflection from the aperture)"
                                                  : "diagonal (each mode's own free-space reflection)"});
@@ -245,7 +398,9 @@ ReportHead head_of(const ModesRequest& r, const modes::Solver& solver) {
     head.columns.push_back(Column{"taper_efficiency", "taper eff.", kFractions});
     head.columns.push_back(Column{"feed_efficiency", "feed eff.", kFractions});
     head.columns.push_back(Column{"polarisation_efficiency", "pol. eff.", kFractions});
-    head.columns.push_back(length_column("phase_centre", "phase centre", unit));
+    head.columns.push_back(length_column("phase_centre", "phase centre 45", unit));
+    head.columns.push_back(length_column("phase_centre_e", "phase centre E", unit));
+    head.columns.push_back(length_column("phase_centre_h", "phase centre H", unit));
   }
   for (const char* m : {"p_te11", "p_tm11", "p_te12", "p_tm12"}) head.columns.push_back(Column{m, m, kFractions});
   head.columns.push_back(Column{"modes", "modes", kShortest});
@@ -292,9 +447,12 @@ Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) 
     row.cells.push_back(Cell::of(m.taper_efficiency));
     row.cells.push_back(Cell::of(m.feed_efficiency));
     row.cells.push_back(Cell::of(m.polarisation_efficiency));
-    const modes::PhaseCentre pc = s.phase_centre(modes::Plane::d45, edge);
-    if (!pc.distance) warnings.note("phase-centre", fmt::format("the phase centre {} is undefined: the pattern has a null within the edge angle", where));
-    row.cells.push_back(pc.distance ? Cell::of(*pc.distance) : Cell{});
+    for (const auto plane : {modes::Plane::d45, modes::Plane::e, modes::Plane::h}) {
+      const modes::PhaseCentre pc = s.phase_centre(plane, edge);
+      if (!pc.distance) warnings.note("phase-centre", fmt::format("a phase centre {} is undefined: the pattern has a null within the edge angle", where));
+      // The column is a length: metres become the run's unit here, where the row is written.
+      row.cells.push_back(pc.distance ? Cell::of(length_from_metres(r.common.unit, *pc.distance)) : Cell{});
+    }
   }
   row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::te, 1)));
   row.cells.push_back(Cell::of(s.aperture_power(modes::Kind::tm, 1)));
@@ -304,6 +462,19 @@ Row row_of(const ModesRequest& r, const modes::Solution& s, Warnings& warnings) 
   if (s.convergence) {
     row.cells.push_back(Cell::of(s.convergence->delta_s11));
     row.cells.push_back(Cell::of(s.convergence->delta_copol_db));
+  }
+  // JSON nests the horn's mode content: every propagating mode reflected at the input and
+  // transmitted into the aperture, its power and power-normalised amplitude.
+  for (const auto& [key, content] : {std::pair{"reflected_modes", &s.reflected}, std::pair{"transmitted_modes", &s.transmitted}}) {
+    Nested nested{key, {}};
+    for (const modes::ModePower& m : *content) {
+      if (!m.mode.propagating) continue;
+      nested.objects.push_back({{"mode", Cell::of_text(fmt::format("{}1{}", m.mode.kind == modes::Kind::te ? "TE" : "TM", m.mode.order))},
+                                {"power", Cell::of(m.power)},
+                                {"amplitude_re", Cell::of(m.amplitude.real())},
+                                {"amplitude_im", Cell::of(m.amplitude.imag())}});
+    }
+    row.nested.push_back(std::move(nested));
   }
   if (s.warnings.not_converged) {
     warnings.note("modes-convergence", fmt::format("the mode limit did not converge {}: S11 changed by {:.4f}, the co-polar cuts by {:.3f} dB at 1.5 times the limit",
@@ -326,6 +497,7 @@ ReportHead pattern_head_of(const ModesRequest& r, const modes::Solver& solver) {
   head.command = "pattern";
   head.inputs = {number_input("frequency_ghz", "frequency", "GHz", r.frequency_ghz),
                  number_input("theta_deg", "theta", "deg", r.theta_deg)};
+  if (r.profile.parameters) head.inputs.push_back(number_input("band_ghz", "band", "GHz", r.band_ghz));
   add_edge_input(head, r.edge);
   head.columns = {Column{"frequency_ghz", "frequency (GHz)", kShortest}, Column{"theta_deg", "theta (deg)", kShortest},
                   Column{"plane", "plane", kShortest},          Column{"polarisation", "polarisation", kShortest},
@@ -371,6 +543,34 @@ void pattern_rows(const ModesRequest& r, const modes::Solution& s, RowWriter& wr
   }
 }
 
+// What the rules found doubtful in a generated profile, as the profile command words it briefly.
+void profile_warnings(const ModesRequest& r, Warnings& warnings) {
+  const Unit unit = r.common.unit;
+  const auto mm = [&](double metres) { return fmt::format("{:.3f} {}", length_from_metres(unit, metres), unit_name(unit)); };
+  for (const profile::Warning& w : r.profile.warnings) {
+    switch (w.kind) {
+      case profile::WarningKind::slot_too_narrow:
+        warnings.note("narrow-slot", fmt::format("slot {} is {} wide, below the narrowest slot that can be machined ({})", w.slot.value_or(0), mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::ridge_too_thin:
+        warnings.note("thin-ridge", fmt::format("the ridge of slot {} is {} wide, below the thinnest ridge that can be machined ({})", w.slot.value_or(0), mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::pitch_too_coarse:
+        warnings.note("pitch", fmt::format("the pitch {} is not below lambda / 3 at the band's top ({})", mm(w.value), mm(w.limit)));
+        break;
+      case profile::WarningKind::te11_cut_off:
+        warnings.note("te11", fmt::format("the input radius cuts TE11 off at the band's bottom (k a = {:.3f}, cut-off {:.3f})", w.value, w.limit));
+        break;
+      case profile::WarningKind::tm11_propagates:
+        warnings.note("tm11", fmt::format("the input radius lets TM11 propagate at the band's top (k a = {:.3f}, cut-off {:.3f})", w.value, w.limit));
+        break;
+      case profile::WarningKind::not_the_design_cone:
+        warnings.note("law", fmt::format("the flare of {} is not the design's cone: --slant does not describe this horn", mm(w.value)));
+        break;
+    }
+  }
+}
+
 void solution_warnings(const modes::Solution& s, Warnings& warnings) {
   const std::string where = fmt::format("at {} GHz", shortest(s.frequency / 1e9));
   if (s.warnings.aperture_below_wavelength) {
@@ -390,36 +590,6 @@ bool modes_model_requested(std::span<const std::string> args) {
   return false;
 }
 
-profile::Profile read_profile_csv(const std::string& text, double scale, const std::string& name) {
-  profile::Profile p;
-  std::istringstream in(text);
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos || line[line.find_first_not_of(" \t")] == '#') continue;
-    const std::size_t comma = line.find(',');
-    const auto field = [&](std::string_view f, double& out) {
-      while (!f.empty() && (f.front() == ' ' || f.front() == '\t')) f.remove_prefix(1);
-      while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.remove_suffix(1);
-      const auto [ptr, ec] = std::from_chars(f.data(), f.data() + f.size(), out);
-      return ec == std::errc() && ptr == f.data() + f.size();
-    };
-    double length = 0.0, radius = 0.0;
-    const bool ok = comma != std::string::npos && field(std::string_view(line).substr(0, comma), length) &&
-                    field(std::string_view(line).substr(comma + 1), radius);
-    if (!ok) {
-      if (p.sections.empty() && number == 1) continue;  // a line of column names
-      refuse(fmt::format("--profile {} line {} must be length,radius, got {}", name, number, line));
-    }
-    if (!(length > 0.0 && radius > 0.0 && std::isfinite(length) && std::isfinite(radius))) {
-      refuse(fmt::format("--profile {} line {} must have a positive length and radius, got {}", name, number, line));
-    }
-    p.sections.push_back({length * scale, radius * scale});
-  }
-  if (p.sections.empty()) refuse(fmt::format("--profile {} has no section", name));
-  return p;
-}
-
 void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   std::string help;
   const std::optional<ModesRequest> request = parse(args, &help);
@@ -428,32 +598,27 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
     return;
   }
   const ModesRequest& r = *request;
-  std::optional<OutputFile> output_file;
+  // Every file replaces its target only when the whole run succeeded.
+  std::optional<AtomicFile> output_file;
   if (r.common.output) output_file.emplace(*r.common.output);
-  std::optional<OutputFile> plot_file;
+  std::optional<AtomicFile> plot_file;
   if (r.common.plot) plot_file.emplace(*r.common.plot);
-  std::optional<OutputFile> touchstone_file;
+  std::optional<AtomicFile> touchstone_file;
   if (r.touchstone) touchstone_file.emplace(*r.touchstone);
   const modes::Solver solver(r.profile, r.options);
   std::vector<double> hertz;
   for (std::size_t i = 0; i < r.frequency_ghz.size(); ++i) hertz.push_back(hertz_from_gigahertz(r.frequency_ghz.at(i)));
-  // A progress bar on a terminal only, and never on the rows.
-  const bool bar = isatty(streams.error) == 1 && hertz.size() > 4;
-  const auto progress = [&](std::size_t done) {
-    if (!bar) return;
-    const std::size_t width = 40;
-    const std::size_t filled = done * width / hertz.size();
-    const std::string line = fmt::format("\r{} {}/{} [{}{}]", kProgram, done, hertz.size(), std::string(filled, '#'),
-                                         std::string(width - filled, ' '));
-    try {
-      write_all(streams.error, done == hertz.size() ? line + "\r" + std::string(line.size(), ' ') + "\r" : line, "standard error");
-    } catch (const WriteFailure&) {
-    }
-  };
-  const std::vector<modes::Solution> sweep = solver.sweep(hertz, r.jobs, progress);
+  std::vector<modes::Solution> sweep;
+  {
+    // On a terminal only, after a second, and erased before any row is written. The sweep calls
+    // back one frequency at a time.
+    Progress progress(streams.error, hertz.size());
+    sweep = solver.sweep(hertz, r.jobs, [&](std::size_t) { progress.advance(); });
+  }
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *r.common.output : "standard output");
   const std::unique_ptr<RowWriter> writer = make_row_writer(r.common.format, out);
   Warnings warnings;
+  profile_warnings(r, warnings);
   std::vector<Curve> curves;
   if (r.pattern) {
     writer->begin(pattern_head_of(r, solver));
@@ -467,9 +632,8 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
   }
   writer->end(warnings.lines());
   out.flush();
-  if (output_file) output_file->close();
   if (plot_file) {
-    const std::string title = fmt::format("{}, mode matching", r.profile_path);
+    const std::string title = fmt::format("{}, mode matching", r.profile_path.empty() ? "generated profile" : r.profile_path);
     std::string svg;
     if (r.pattern) {
       const std::optional<double> edge = r.edge ? std::optional(r.edge->half_angle_deg()) : std::nullopt;
@@ -486,12 +650,13 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
       svg = two_panel_plot_svg(title, loss, "return loss (dB)", xpol, "45 deg cross-polar peak (dB)");
     }
     write_all(plot_file->fd(), svg, *r.common.plot);
-    plot_file->close();
   }
   if (touchstone_file) {
     write_all(touchstone_file->fd(), touchstone_of(sweep, solver), *r.touchstone);
-    touchstone_file->close();
   }
+  if (output_file) output_file->commit();
+  if (plot_file) plot_file->commit();
+  if (touchstone_file) touchstone_file->commit();
   if (r.common.quiet) return;
   for (const std::string& line : warnings.lines()) {
     try {

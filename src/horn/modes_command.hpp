@@ -6,6 +6,7 @@
 #include <string>
 
 #include "horn/run.hpp"
+#include "horn/units.hpp"
 #include "zavolt/profile.hpp"
 
 namespace zavolt::horn {
@@ -18,9 +19,9 @@ namespace zavolt::horn {
 // solver refuses, WriteFailure for a file; writes the warnings to streams.error unless --quiet.
 void run_modes(std::span<const std::string> args, const HornStreams& streams);
 
-// A profile from CSV text: one section a line, "length,radius" in metres times `scale` (the
-// unit's length in metres); blank lines, lines starting with '#' and a first line of names are
-// skipped. Throws UsageError naming `name` and the line.
-[[nodiscard]] profile::Profile read_profile_csv(const std::string& text, double scale, const std::string& name);
+// The profile of FILE.csv by profile::read_csv, in either of its forms; a header of bare names,
+// "length,radius" or "z,radius", takes `unit`. Sloping walls are cut into steps of at most
+// `step_length` metres. Throws UsageError naming the file, and the line of a bad record.
+[[nodiscard]] profile::Profile read_profile_file(const std::string& path, Unit unit, double step_length);
 
 }  // namespace zavolt::horn

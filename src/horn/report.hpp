@@ -55,8 +55,16 @@ struct Column {
   bool length = false;
 };
 
+// A list of objects that JSON nests in a row under `key` (a row's mode content); CSV and the
+// table have no place for it and leave it out.
+struct Nested {
+  std::string key;
+  std::vector<std::vector<std::pair<std::string, Cell>>> objects;  // each a list of named cells
+};
+
 struct Row {
   std::vector<Cell> cells;  // one per column
+  std::vector<Nested> nested{};
 };
 
 // An input as typed, with its unit, for the head of every format.

@@ -178,6 +178,15 @@ public:
   void row(const Row& row) override {
     Json object;
     for (std::size_t i = 0; i < names_.size(); ++i) object[names_[i]] = json_cell(row.cells.at(i));
+    for (const Nested& nested : row.nested) {
+      Json list = Json::array();
+      for (const auto& cells : nested.objects) {
+        Json item = Json::object();
+        for (const auto& [name, cell] : cells) item[name] = json_cell(cell);
+        list.push_back(std::move(item));
+      }
+      object[nested.key] = std::move(list);
+    }
     out_.write((first_row_ ? "\n" : ",\n") + object.dump());
     first_row_ = false;
   }

@@ -38,7 +38,8 @@ public:
 // csv: RFC 4180 with LF line ends; one header row of the column names; a missing value is an
 // empty field; numbers in the shortest text that reads back the same (binary32 for the classic
 // routines' values); an infinity (only where a column allows one) is "inf".
-// json: one object: command, unit, inputs, model, phase, rows (objects keyed by the CSV's names),
+// json: one object: command, unit, inputs, model, phase, rows (objects keyed by the CSV's names,
+// with a row's Nested lists under their keys),
 // warnings. Each input is {"kind": "values", "values": [...]} or {"kind": "range", "start",
 // "stop", "step"}; a missing value is null, an infinity the string "inf" (or "-inf"), a binary32
 // the binary64 nearest its shortest text; each warning {"code", "message", "rows"}, taken from
