@@ -1,0 +1,20 @@
+"""ZAVOLT for Python: design and analysis of conical corrugated horns.
+
+zavolt.classic   the dialogue's own routines, bit for bit (inches, GHz, degrees)
+zavolt.aperture  the aperture model: patterns, directivity, beamwidths, feed metrics, designs
+
+Units are SI (metres, hertz, radians) everywhere but zavolt.classic; levels are in dB.
+Invalid input raises zavolt.InvalidInput, a ValueError.
+"""
+
+import sys as _sys
+
+from zavolt._zavolt import InvalidInput, Quantity, __version__, aperture, classic
+
+# The submodules live in the compiled module: registering them makes `import zavolt.aperture`
+# and `from zavolt.aperture import Horn` work.
+for _module in (classic, aperture):
+    _sys.modules[_module.__name__] = _module
+del _module
+
+__all__ = ["InvalidInput", "Quantity", "__version__", "aperture", "classic"]
