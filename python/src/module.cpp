@@ -1,5 +1,5 @@
 // The compiled part of the Python package zavolt: zavolt._zavolt, whose submodules the package
-// presents as zavolt.classic and zavolt.aperture.
+// presents as zavolt.classic, zavolt.aperture and zavolt.profile.
 #include <pybind11/pybind11.h>
 
 #include "bindings.hpp"
@@ -26,4 +26,6 @@ PYBIND11_MODULE(_zavolt, m) {
   zavolt::python::bind_classic(classic);
   py::module_ aperture = submodule(m, "aperture");
   zavolt::python::bind_aperture(aperture);
+  py::module_ profile = submodule(m, "profile");
+  zavolt::python::bind_profile(profile);
 }

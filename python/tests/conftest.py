@@ -32,6 +32,8 @@ class Reference:
 def _text(argument):
     if isinstance(argument, bool):
         return "1" if argument else "0"
+    if isinstance(argument, str):
+        return argument
     return float(argument).hex()
 
 

@@ -3,9 +3,11 @@
 // way. A request is a function name and its arguments (decimal or hexadecimal; a phase is 0 for
 // spherical, 1 for quadratic; the classic routines' arguments are rounded to binary32 as the module
 // rounds them). An answer is the result's fields in the order of the C++ struct, "-" for an empty
-// optional, 0/1 for flags; "invalid <quantity> <value> <message>" for an InvalidInput.
+// optional, 0/1 for flags; "invalid <quantity> <value> <message>" for an InvalidInput. A profile
+// is its section count, then each section's length and radius.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -14,6 +16,7 @@
 
 #include "zavolt/aperture.hpp"
 #include "zavolt/classic.hpp"
+#include "zavolt/profile.hpp"
 
 namespace {
 
@@ -30,6 +33,13 @@ std::string hex(const std::optional<double>& value) { return value ? hex(*value)
 std::string hex(const std::optional<float>& value) { return value ? hex(static_cast<double>(*value)) : "-"; }
 std::string flag(bool value) { return value ? "1" : "0"; }
 
+// A profile as its section count, then the length and radius of each section.
+std::string sections(const zavolt::profile::Profile& p) {
+  std::string out = hex(static_cast<double>(p.sections.size()));
+  for (const zavolt::profile::Section& s : p.sections) out += " " + hex(s.length) + " " + hex(s.radius);
+  return out;
+}
+
 std::string flags(const ap::Validity& v) {
   return flag(v.s_outside_0_to_1) + " " + flag(v.flare_above_15_degrees) + " " +
          flag(v.aperture_below_wavelength);
@@ -44,6 +54,11 @@ public:
     return std::strtod(token.c_str(), nullptr);
   }
   float binary32() { return static_cast<float>(real()); }
+  std::string word() {
+    std::string token;
+    in_ >> token;
+    return token;
+  }
   ap::Phase phase() { return real() == 0.0 ? ap::Phase::spherical : ap::Phase::quadratic; }
   ap::Horn horn() {
     const double radius = real();
@@ -129,6 +144,14 @@ std::string answer(const std::string& name, Arguments& a) {
     const auto slant = d.horn ? std::optional<double>(d.horn->slant) : std::nullopt;
     return hex(d.s) + " " + hex(radius) + " " + hex(slant) + " " + hex(d.directivity_dbi) + " " +
            hex(d.edge_taper_db) + " " + flag(d.no_solution()) + " " + flags(d.validity);
+  }
+  if (name == "profile.generate") {
+    const double radius = a.real(), slant = a.real(), f_min = a.real(), f_max = a.real();
+    return sections(zavolt::profile::generate({radius, slant}, {f_min, f_max}));
+  }
+  if (name == "profile.read_csv") {
+    std::ifstream in(a.word());
+    return sections(zavolt::profile::read_csv(in));
   }
   return "unknown " + name;
 }

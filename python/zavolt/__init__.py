@@ -2,6 +2,7 @@
 
 zavolt.classic   the dialogue's own routines, bit for bit (inches, GHz, degrees)
 zavolt.aperture  the aperture model: patterns, directivity, beamwidths, feed metrics, designs
+zavolt.profile   the horn as built: the corrugated profile's generator, sections, CSV
 
 Units are SI (metres, hertz, radians) everywhere but zavolt.classic; levels are in dB.
 Invalid input raises zavolt.InvalidInput, a ValueError.
@@ -9,12 +10,12 @@ Invalid input raises zavolt.InvalidInput, a ValueError.
 
 import sys as _sys
 
-from zavolt._zavolt import InvalidInput, Quantity, __version__, aperture, classic
+from zavolt._zavolt import InvalidInput, Quantity, __version__, aperture, classic, profile
 
 # The submodules live in the compiled module: registering them makes `import zavolt.aperture`
 # and `from zavolt.aperture import Horn` work.
-for _module in (classic, aperture):
+for _module in (classic, aperture, profile):
     _sys.modules[_module.__name__] = _module
 del _module
 
-__all__ = ["InvalidInput", "Quantity", "__version__", "aperture", "classic"]
+__all__ = ["InvalidInput", "Quantity", "__version__", "aperture", "classic", "profile"]
