@@ -10,5 +10,6 @@ namespace py = pybind11;
 void bind_classic(py::module_& m);
 void bind_aperture(py::module_& m);
 void bind_profile(py::module_& m);
+void bind_modes(py::module_& m);
 
 }  // namespace zavolt::python

@@ -1,5 +1,6 @@
 // The compiled part of the Python package zavolt: zavolt._zavolt, whose submodules the package
-// presents as zavolt.classic, zavolt.aperture and zavolt.profile.
+// presents as zavolt.classic, zavolt.aperture, zavolt.profile
+// and zavolt.modes.
 #include <pybind11/pybind11.h>
 
 #include "bindings.hpp"
@@ -28,4 +29,6 @@ PYBIND11_MODULE(_zavolt, m) {
   zavolt::python::bind_aperture(aperture);
   py::module_ profile = submodule(m, "profile");
   zavolt::python::bind_profile(profile);
+  py::module_ modes = submodule(m, "modes");
+  zavolt::python::bind_modes(modes);
 }

@@ -5,6 +5,7 @@
 // rounds them). An answer is the result's fields in the order of the C++ struct, "-" for an empty
 // optional, 0/1 for flags; "invalid <quantity> <value> <message>" for an InvalidInput. A profile
 // is its section count, then each section's length and radius.
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +17,7 @@
 
 #include "zavolt/aperture.hpp"
 #include "zavolt/classic.hpp"
+#include "zavolt/modes.hpp"
 #include "zavolt/profile.hpp"
 
 namespace {
@@ -152,6 +154,28 @@ std::string answer(const std::string& name, Arguments& a) {
   if (name == "profile.read_csv") {
     std::ifstream in(a.word());
     return sections(zavolt::profile::read_csv(in));
+  }
+  if (name == "modes.solve") {
+    // frequency, theta, edge angle, then the sections: count, then length and radius of each.
+    const double f = a.real(), theta = a.real(), edge = a.real();
+    zavolt::profile::Profile p;
+    p.sections.resize(static_cast<std::size_t>(a.real()));
+    for (auto& s : p.sections) {
+      s.length = a.real();
+      s.radius = a.real();
+    }
+    const zavolt::modes::Solution s = zavolt::modes::Solver(p).solve(f);
+    const zavolt::modes::CutPoint c = s.cut_point(theta);
+    const zavolt::modes::FeedMetrics m = s.feed_metrics(edge);
+    std::string out = hex(s.s11.real()) + " " + hex(s.s11.imag()) + " " + hex(s.return_loss_db) + " " + hex(s.vswr);
+    out += " " + hex(static_cast<double>(s.modes)) + " " + hex(s.power_check) + " " + hex(s.directivity_dbi()) + " " +
+           hex(s.gain_dbi());
+    for (const std::complex<double> z : {c.e_plane, c.h_plane, c.co45, c.cross45}) {
+      out += " " + hex(z.real()) + " " + hex(z.imag());
+    }
+    out += " " + hex(m.edge_taper_db) + " " + hex(m.spillover_efficiency) + " " + hex(m.taper_efficiency) + " " +
+           hex(m.feed_efficiency) + " " + hex(m.polarisation_efficiency);
+    return out;
   }
   return "unknown " + name;
 }

@@ -8,7 +8,7 @@ import pydoc
 import pytest
 
 import zavolt
-from zavolt import aperture, classic
+from zavolt import aperture, classic, modes, profile
 
 STUBS = pathlib.Path(zavolt.__file__).parent
 
@@ -31,7 +31,7 @@ def stub_names(path):
 
 
 @pytest.mark.parametrize("module, stub", [(classic, "classic.pyi"), (aperture, "aperture.pyi"),
-                                          (zavolt, "__init__.pyi")])
+                                          (profile, "profile.pyi"), (modes, "modes.pyi"), (zavolt, "__init__.pyi")])
 def test_the_stubs_declare_every_public_name_and_member(module, stub):
     declared = stub_names(STUBS / stub)
     for name, value in public(module).items():
@@ -44,7 +44,7 @@ def test_the_stubs_declare_every_public_name_and_member(module, stub):
             assert members <= declared[name], (name, members - declared[name])
 
 
-@pytest.mark.parametrize("module", [classic, aperture])
+@pytest.mark.parametrize("module", [classic, aperture, profile, modes])
 def test_every_function_and_class_has_a_docstring_and_a_signature(module):
     for name, value in public(module).items():
         if callable(value):
@@ -71,12 +71,18 @@ def test_docstrings_say_the_units():
     assert "metres" in aperture.Horn.__doc__ and "metres" in aperture.Horn.__init__.__doc__
     for function in (classic.design, classic.gain_db, classic.beamwidths):
         assert "GHz" in function.__doc__
+    for text in (profile.__doc__, modes.__doc__, profile.generate.__doc__, modes.Solver.__init__.__doc__,
+                 profile.Profile.__init__.__doc__):
+        assert "metres" in text
+    for function in (profile.generate, modes.Solver.solve, modes.Solver.sweep):
+        assert "hertz" in function.__doc__
 
 
 def test_help_renders_and_names_the_public_modules():
     text = pydoc.render_doc(aperture.Model, renderer=pydoc.plaintext)
     assert "pattern(self: zavolt.aperture.Model, theta: numpy.typing.ArrayLike) -> zavolt.aperture.Pattern" in text
     assert aperture.Horn.__module__ == "zavolt.aperture" and classic.Design.__module__ == "zavolt.classic"
+    assert profile.Profile.__module__ == "zavolt.profile" and modes.Solver.__module__ == "zavolt.modes"
     assert zavolt.InvalidInput.__module__ == "zavolt" and issubclass(zavolt.InvalidInput, ValueError)
     assert zavolt.Quantity.radius.description == "aperture radius"
     import zavolt.aperture as imported

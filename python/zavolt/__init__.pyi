@@ -3,6 +3,7 @@ import enum
 
 from zavolt import aperture as aperture
 from zavolt import classic as classic
+from zavolt import modes as modes
 from zavolt import profile as profile
 
 __version__: str

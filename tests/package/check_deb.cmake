@@ -133,7 +133,7 @@ foreach(unwanted usr/bin usr/include usr/share/man)
 endforeach()
 set(site "${python_root}/usr/${PYTHON_SITE}")
 foreach(expected zavolt/__init__.py zavolt/__init__.pyi zavolt/aperture.pyi zavolt/classic.pyi zavolt/profile.pyi
-                 zavolt/py.typed)
+                 zavolt/modes.pyi zavolt/py.typed)
   if(NOT EXISTS "${site}/${expected}")
     message(FATAL_ERROR "python3-zavolt lacks /usr/${PYTHON_SITE}/${expected}")
   endif()
