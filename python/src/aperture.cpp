@@ -169,6 +169,7 @@ private:
 // The element of an array that the C++ library rejected when it checks a whole span at once: the
 // first one equal to the rejected value (NaN matching NaN).
 [[noreturn]] void rethrow_for_element(const InvalidInput& error, const Broadcast& b, std::size_t argument) {
+  if (!b.names_an_element(error.quantity())) throw error;
   for (std::size_t i = 0; i < b.size(); ++i) {
     const double x = b.at(argument, i);
     if (x == error.value() || (std::isnan(x) && std::isnan(error.value()))) {
@@ -202,7 +203,8 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.attr("FIRST_ZERO_J0") = ap::kFirstZeroJ0;
 
   py::enum_<ap::Phase> phase_type(m, "Phase", "The phase of the aperture field.");
-  phase_type.value("spherical", ap::Phase::spherical, "The true path excess from the apex (needs slant > radius).")
+  phase_type
+      .value("spherical", ap::Phase::spherical, "The true path excess from the apex (needs slant > radius).")
       .value("quadratic", ap::Phase::quadratic, "rho^2 / (2 L), the classic routines' model.");
   // Replaced, not overloaded: the repr reads as the expression that gives the value.
   phase_type.attr("__repr__") = py::cpp_function(
@@ -329,7 +331,7 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "wavelength",
       [](ArrayLike frequency) {
-        const Broadcast b({{frequency, "frequency"}});
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}});
         const auto rows = for_each_element(b, [&](std::size_t i) { return ap::wavelength(b.at(0, i)); });
         return column(b, rows, [](double x) { return x; });
       },
@@ -337,7 +339,7 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "edge_angle_from_f_over_d",
       [](ArrayLike f_over_d) {
-        const Broadcast b({{f_over_d, "f_over_d"}});
+        const Broadcast b({{f_over_d, "f_over_d", Quantity::f_over_d}});
         const auto rows =
             for_each_element(b, [&](std::size_t i) { return ap::edge_angle_from_f_over_d(b.at(0, i)); });
         return column(b, rows, [](double x) { return x; });
@@ -347,7 +349,7 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "geometry",
       [](const ap::Horn& horn, ArrayLike frequency) {
-        const Broadcast b({{frequency, "frequency"}});
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}});
         return geometry_result(
             b, for_each_element(b, [&](std::size_t i) { return ap::geometry(horn, b.at(0, i)); }));
       },
@@ -355,7 +357,7 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "directivity",
       [](const ap::Horn& horn, ArrayLike frequency) {
-        const Broadcast b({{frequency, "frequency"}});
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}});
         ModelCache models(horn);
         return directivity_result(
             b, for_each_element(b, [&](std::size_t i) { return models.at(b.at(0, i)).directivity(); }));
@@ -364,7 +366,7 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "pattern",
       [](const ap::Horn& horn, ArrayLike frequency, ArrayLike theta) {
-        const Broadcast b({{frequency, "frequency"}, {theta, "theta"}});
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}, {theta, "theta", Quantity::theta}});
         ModelCache models(horn);
         return pattern_result(b, for_each_element(b, [&](std::size_t i) {
                                 return models.at(b.at(0, i)).pattern_point(b.at(1, i));
@@ -375,7 +377,8 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "beamwidth",
       [](const ap::Horn& horn, ArrayLike frequency, ArrayLike level_db) {
-        const Broadcast b({{frequency, "frequency"}, {level_db, "level_db"}});
+        const Broadcast b(
+            {{frequency, "frequency", Quantity::frequency}, {level_db, "level_db", Quantity::level}});
         ModelCache models(horn);
         return beamwidth_result(b, for_each_element(b, [&](std::size_t i) {
                                   return models.at(b.at(0, i)).beamwidth(b.at(1, i));
@@ -386,7 +389,8 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "feed_metrics",
       [](const ap::Horn& horn, ArrayLike frequency, ArrayLike edge_angle) {
-        const Broadcast b({{frequency, "frequency"}, {edge_angle, "edge_angle"}});
+        const Broadcast b({{frequency, "frequency", Quantity::frequency},
+                           {edge_angle, "edge_angle", Quantity::edge_angle}});
         ModelCache models(horn);
         return feed_metrics_result(b, for_each_element(b, [&](std::size_t i) {
                                      return models.at(b.at(0, i)).feed_metrics(b.at(1, i));
@@ -397,7 +401,9 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.def(
       "design_for_directivity",
       [](ArrayLike directivity_dbi, ArrayLike frequency, ArrayLike s, ap::Phase phase) {
-        const Broadcast b({{directivity_dbi, "directivity_dbi"}, {frequency, "frequency"}, {s, "s"}});
+        const Broadcast b({{directivity_dbi, "directivity_dbi", Quantity::directivity},
+                           {frequency, "frequency", Quantity::frequency},
+                           {s, "s", Quantity::phase_deviation}});
         return design_result(b,
                              for_each_element(b,
                                               [&](std::size_t i) {
@@ -414,10 +420,10 @@ the target within 1e-4 dB. Arguments broadcast together.)");
   m.def(
       "design_for_edge_taper",
       [](ArrayLike edge_taper_db, ArrayLike edge_angle, ArrayLike frequency, ArrayLike s, ap::Phase phase) {
-        const Broadcast b({{edge_taper_db, "edge_taper_db"},
-                           {edge_angle, "edge_angle"},
-                           {frequency, "frequency"},
-                           {s, "s"}});
+        const Broadcast b({{edge_taper_db, "edge_taper_db", Quantity::edge_taper},
+                           {edge_angle, "edge_angle", Quantity::edge_angle},
+                           {frequency, "frequency", Quantity::frequency},
+                           {s, "s", Quantity::phase_deviation}});
         return design_result(b,
                              for_each_element(b,
                                               [&](std::size_t i) {
@@ -461,7 +467,7 @@ GIL and may be called from several threads.)")
       .def(
           "relative_field",
           [](const ap::Model& model, ArrayLike theta) {
-            const Broadcast b({{theta, "theta"}});
+            const Broadcast b({{theta, "theta", Quantity::theta}});
             const auto rows =
                 for_each_element(b, [&](std::size_t i) { return model.relative_field(b.at(0, i)); });
             return column(b, rows, [](std::complex<double> z) { return z; });
@@ -470,7 +476,7 @@ GIL and may be called from several threads.)")
       .def(
           "pattern",
           [](const ap::Model& model, ArrayLike theta) {
-            const Broadcast b({{theta, "theta"}});
+            const Broadcast b({{theta, "theta", Quantity::theta}});
             return pattern_result(
                 b, for_each_element(b, [&](std::size_t i) { return model.pattern_point(b.at(0, i)); }));
           },
@@ -478,7 +484,7 @@ GIL and may be called from several threads.)")
       .def(
           "beamwidth",
           [](const ap::Model& model, ArrayLike level_db) {
-            const Broadcast b({{level_db, "level_db"}});
+            const Broadcast b({{level_db, "level_db", Quantity::level}});
             std::vector<ap::Beamwidth> rows;
             {
               std::vector<double> levels(b.size());
@@ -498,7 +504,7 @@ GIL and may be called from several threads.)")
       .def(
           "feed_metrics",
           [](const ap::Model& model, ArrayLike edge_angle) {
-            const Broadcast b({{edge_angle, "edge_angle"}});
+            const Broadcast b({{edge_angle, "edge_angle", Quantity::edge_angle}});
             return feed_metrics_result(
                 b, for_each_element(b, [&](std::size_t i) { return model.feed_metrics(b.at(0, i)); }));
           },

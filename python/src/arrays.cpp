@@ -4,10 +4,11 @@
 
 namespace zavolt::python {
 
-Broadcast::Broadcast(std::initializer_list<std::pair<py::handle, const char*>> arguments) {
+Broadcast::Broadcast(std::initializer_list<Argument> arguments) {
   const py::module_ numpy = py::module_::import("numpy");
   py::list given;
-  for (const auto& [value, name] : arguments) {
+  for (const auto& [value, name, quantity] : arguments) {
+    quantities_.push_back(quantity);
     py::array array = numpy.attr("asarray")(value);
     const char kind = array.dtype().kind();
     if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f') {
@@ -27,6 +28,13 @@ Broadcast::Broadcast(std::initializer_list<std::pair<py::handle, const char*>> a
   const py::array& first = arrays_.front();
   shape_.assign(first.shape(), first.shape() + first.ndim());
   size_ = static_cast<std::size_t>(first.size());
+}
+
+bool Broadcast::names_an_element(Quantity quantity) const noexcept {
+  for (const std::optional<Quantity>& q : quantities_) {
+    if (q == quantity) return true;
+  }
+  return false;
 }
 
 }  // namespace zavolt::python

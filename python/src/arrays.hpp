@@ -28,29 +28,41 @@ private:
   static bool accepts_anything(PyObject*) noexcept { return true; }
 };
 
+// An array argument: its value, its name for a TypeError, and the quantity the library names when
+// it rejects one of its elements (none for an argument the library never sees).
+struct Argument {
+  py::handle value;
+  const char* name;
+  std::optional<Quantity> quantity;
+};
+
 // Real arguments (Python numbers, sequences, NumPy arrays of booleans, integers or floats) broadcast
 // to one shape and held as C-contiguous float64. A complex, string or object argument is a
 // TypeError naming the argument.
 class Broadcast {
 public:
-  Broadcast(std::initializer_list<std::pair<py::handle, const char*>> arguments);
+  Broadcast(std::initializer_list<Argument> arguments);
 
   [[nodiscard]] bool scalar() const noexcept { return scalar_; }
   [[nodiscard]] std::size_t size() const noexcept { return size_; }
   [[nodiscard]] const std::vector<py::ssize_t>& shape() const noexcept { return shape_; }
   // Element i (in C order) of argument k.
   [[nodiscard]] double at(std::size_t k, std::size_t i) const noexcept { return data_[k][i]; }
+  // Whether an error naming this quantity is about an element of an array argument (and not, say,
+  // about the horn that every element shares).
+  [[nodiscard]] bool names_an_element(Quantity quantity) const noexcept;
 
 private:
   std::vector<py::array_t<double>> arrays_;
   std::vector<const double*> data_;
+  std::vector<std::optional<Quantity>> quantities_;
   std::vector<py::ssize_t> shape_;
   std::size_t size_ = 0;
   bool scalar_ = true;
 };
 
-// Calls compute(i) for every element with the GIL released; an InvalidInput from element i is
-// raised again with its index in the broadcast shape.
+// Calls compute(i) for every element with the GIL released; an InvalidInput from element i about
+// an array argument is raised again with its index in the broadcast shape.
 template <class Compute>
 auto for_each_element(const Broadcast& b, Compute compute) {
   using Row = std::invoke_result_t<Compute, std::size_t>;
@@ -62,7 +74,7 @@ auto for_each_element(const Broadcast& b, Compute compute) {
     try {
       for (; i < b.size(); ++i) rows.push_back(compute(i));
     } catch (const InvalidInput& error) {
-      if (b.scalar()) throw;
+      if (b.scalar() || !b.names_an_element(error.quantity())) throw;
       throw InvalidElement{error, unravel(i, b.shape())};
     }
   }

@@ -81,14 +81,14 @@ BeamwidthResult beamwidth_result(const Broadcast& b, const std::vector<md::Beamw
 }
 
 // The sweep's frequencies as the first axis before the argument's own shape.
-Broadcast over_sweep(const Sweep& sweep, const py::object& argument, const char* name) {
+Broadcast over_sweep(const Sweep& sweep, const py::object& argument, const char* name, Quantity quantity) {
   py::array_t<double> index(static_cast<py::ssize_t>(sweep.solutions.size()));
   double* data = index.mutable_data();
   for (std::size_t i = 0; i < sweep.solutions.size(); ++i) data[i] = static_cast<double>(i);
   const py::array given = py::module_::import("numpy").attr("asarray")(argument);
   std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(sweep.solutions.size())};
   for (py::ssize_t k = 0; k < given.ndim(); ++k) shape.push_back(1);
-  return Broadcast({{index.reshape(shape), "frequency index"}, {argument, name}});
+  return Broadcast({{index.reshape(shape), "frequency index", std::nullopt}, {argument, name, quantity}});
 }
 
 template <class Field>
@@ -101,6 +101,7 @@ py::object sweep_column(const Sweep& sweep, Field field) {
 }
 
 [[noreturn]] void rethrow_for_frequency(const InvalidInput& error, std::span<const double> frequencies) {
+  if (error.quantity() != Quantity::frequency) throw error;
   for (std::size_t i = 0; i < frequencies.size(); ++i) {
     const double x = frequencies[i];
     if (x == error.value() || (std::isnan(x) && std::isnan(error.value()))) {
@@ -235,7 +236,7 @@ frequency first).)";
       .def(
           "cuts",
           [](const md::Solution& s, ArrayLike theta) {
-            const Broadcast b({{theta, "theta"}});
+            const Broadcast b({{theta, "theta", Quantity::theta}});
             return cuts_result(b,
                                for_each_element(b, [&](std::size_t i) { return s.cut_point(b.at(0, i)); }));
           },
@@ -247,7 +248,7 @@ frequency first).)";
       .def(
           "beamwidth",
           [](const md::Solution& s, ArrayLike level_db, md::Plane plane) {
-            const Broadcast b({{level_db, "level_db"}});
+            const Broadcast b({{level_db, "level_db", Quantity::level}});
             return beamwidth_result(
                 b, for_each_element(b, [&](std::size_t i) { return s.beamwidth(plane, b.at(0, i)); }));
           },
@@ -269,7 +270,7 @@ frequency first).)";
       .def(
           "feed_metrics",
           [](const md::Solution& s, ArrayLike edge_angle) {
-            const Broadcast b({{edge_angle, "edge_angle"}});
+            const Broadcast b({{edge_angle, "edge_angle", Quantity::edge_angle}});
             return feed_metrics_result(
                 b, for_each_element(b, [&](std::size_t i) { return s.feed_metrics(b.at(0, i)); }));
           },
@@ -333,7 +334,7 @@ feed_metrics give arrays with the frequency as the first axis.)")
       .def(
           "cuts",
           [](const Sweep& s, ArrayLike theta) {
-            const Broadcast b = over_sweep(s, theta, "theta");
+            const Broadcast b = over_sweep(s, theta, "theta", Quantity::theta);
             return cuts_result(
                 b, for_each_element(b, [&](std::size_t i) {
                   return s.solutions[static_cast<std::size_t>(b.at(0, i))].cut_point(b.at(1, i));
@@ -344,7 +345,7 @@ feed_metrics give arrays with the frequency as the first axis.)")
       .def(
           "beamwidth",
           [](const Sweep& s, ArrayLike level_db, md::Plane plane) {
-            const Broadcast b = over_sweep(s, level_db, "level_db");
+            const Broadcast b = over_sweep(s, level_db, "level_db", Quantity::level);
             return beamwidth_result(b, for_each_element(b, [&](std::size_t i) {
                                       return s.solutions[static_cast<std::size_t>(b.at(0, i))].beamwidth(
                                           plane, b.at(1, i));
@@ -355,7 +356,7 @@ feed_metrics give arrays with the frequency as the first axis.)")
       .def(
           "feed_metrics",
           [](const Sweep& s, ArrayLike edge_angle) {
-            const Broadcast b = over_sweep(s, edge_angle, "edge_angle");
+            const Broadcast b = over_sweep(s, edge_angle, "edge_angle", Quantity::edge_angle);
             return feed_metrics_result(
                 b, for_each_element(b, [&](std::size_t i) {
                   return s.solutions[static_cast<std::size_t>(b.at(0, i))].feed_metrics(b.at(1, i));
@@ -426,7 +427,7 @@ convergence: also solve at 1.5 times the mode limit and report the change.)")
       .def(
           "sweep",
           [](const md::Solver& solver, ArrayLike frequencies, unsigned jobs) {
-            const Broadcast b({{frequencies, "frequencies"}});
+            const Broadcast b({{frequencies, "frequencies", Quantity::frequency}});
             if (b.shape().size() > 1) throw py::value_error("frequencies must be one-dimensional");
             std::vector<double> f(b.size());
             for (std::size_t i = 0; i < b.size(); ++i) f[i] = b.at(0, i);

@@ -34,7 +34,8 @@ py::array_t<double> section_column(const pr::Profile& p, double pr::Section::*fi
 
 // A profile of the given sections; an invalid section raises InvalidInput with its index.
 pr::Profile profile_of(const py::object& lengths, const py::object& radii) {
-  const Broadcast b({{lengths, "lengths"}, {radii, "radii"}});
+  const Broadcast b(
+      {{lengths, "lengths", Quantity::section_length}, {radii, "radii", Quantity::section_radius}});
   if (b.shape().size() != 1) throw py::value_error("lengths and radii must be one-dimensional");
   pr::Profile p;
   p.sections.resize(b.size());
@@ -42,6 +43,7 @@ pr::Profile profile_of(const py::object& lengths, const py::object& radii) {
   try {
     pr::validate(p.sections);
   } catch (const InvalidInput& error) {
+    if (!b.names_an_element(error.quantity())) throw;
     const std::size_t argument = error.quantity() == Quantity::section_length ? 0 : 1;
     for (std::size_t i = 0; i < b.size(); ++i) {
       const double x = b.at(argument, i);

@@ -111,6 +111,16 @@ def test_each_array_argument_reports_its_element():
     assert c.value.index == (0, 1) and c.value.quantity == zavolt.Quantity.f_over_d
 
 
+def test_an_error_of_what_every_element_shares_has_no_index():
+    # The horn is one argument for all the frequencies: its radius is not an element of the array.
+    with pytest.raises(zavolt.InvalidInput) as c:
+        ap.directivity(ap.Horn(-0.003), [10e9, 11e9])
+    assert c.value.index is None and str(c.value) == "aperture radius must be positive and finite, got -0.003"
+    with pytest.raises(zavolt.InvalidInput) as c:
+        ap.pattern(ap.Horn(0.05, 0.04), [10e9, 11e9], 0.1)  # spherical phase: slant not above the radius
+    assert c.value.index is None and c.value.quantity == zavolt.Quantity.slant
+
+
 def test_non_real_arguments_are_type_errors():
     with pytest.raises(TypeError, match="theta must be a real number"):
         MODEL.pattern(np.array([0.1 + 1j]))
