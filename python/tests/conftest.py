@@ -60,3 +60,15 @@ def same(x, y):
     if x != x and y != y:
         return True
     return float(x) == float(y) and math.copysign(1.0, x) == math.copysign(1.0, y)
+
+
+def agrees(answer, call):
+    """Whether call() agrees with the helper's answer: raises the same InvalidInput for an invalid
+    one (then None is returned), else returns its result for the caller to compare."""
+    import zavolt
+    if isinstance(answer, tuple) and answer[0] == "invalid":
+        with pytest.raises(zavolt.InvalidInput) as caught:
+            call()
+        assert str(caught.value) == answer[3] and int(caught.value.quantity) == answer[1]
+        return None
+    return call()

@@ -8,10 +8,10 @@ import pytest
 import zavolt
 from zavolt import classic
 
-from conftest import same
+from conftest import agrees, same
 
 FREQUENCIES = [1.0, 8.0, 10.0, 12.0, 12.73, 30.0]
-HORNS = [(3.937008, 15.748031), (2.0, 8.0), (0.5, math.inf), (7.87, 15.75), (3.937, 1.9685), (0.2, 40.0)]
+HORNS = [(3.937008, 15.748031), (2.0, 8.0), (0.5, math.inf), (7.87, 15.75), (3.937, 1.9685), (0.3, 40.0)]
 
 
 def binary32(x):
@@ -20,27 +20,31 @@ def binary32(x):
 
 def test_analysis_bit_for_bit(reference):
     cases = [(f, a, l) for f in FREQUENCIES for a, l in HORNS]
+    # A horn the library refuses (too small for its wavelength, say) is refused alike.
     for name in ("gain_ratio", "gain_db", "phase_deviation"):
         answers = reference([("classic." + name, *case) for case in cases])
-        for case, (expected,) in zip(cases, answers):
-            got = getattr(classic, name)(*case)
-            assert type(got) is float
-            assert same(got, expected), (name, case)
-            assert got == binary32(got)  # a binary32 value, exactly
+        for case, answer in zip(cases, answers):
+            got = agrees(answer, lambda: getattr(classic, name)(*case))
+            if got is not None:
+                assert type(got) is float
+                assert same(got, answer[0]), (name, case)
+                assert got == binary32(got)  # a binary32 value, exactly
     answers = reference([("classic.beamwidths", *case) for case in cases])
     nones = 0
-    for case, (bw3, bw10) in zip(cases, answers):
-        got = classic.beamwidths(*case)
-        assert same(got.bw3, bw3) and same(got.bw10, bw10), case
-        nones += got.bw3 is None
-    assert nones > 0  # the 0.2 in aperture at 1 GHz: too small for its 3 dB point
+    for case, answer in zip(cases, answers):
+        got = agrees(answer, lambda: classic.beamwidths(*case))
+        if got is not None:
+            assert same(got.bw3, answer[0]) and same(got.bw10, answer[1]), case
+            nones += got.bw3 is None
+    assert nones > 0  # the 0.3 in aperture at 10 GHz: too small for its 3 dB point
 
 
 def test_design_bit_for_bit(reference):
     cases = [(f, g, s) for f in (8.0, 10.0, 12.0) for g in (15.0, 20.0, 25.5) for s in (0.0, -0.0, 0.1, 0.5, 1.0, 1.3)]
-    for case, (radius, slant) in zip(cases, reference([("classic.design", *c) for c in cases])):
-        got = classic.design(*case)
-        assert same(got.radius, radius) and same(got.slant, slant), case
+    for case, answer in zip(cases, reference([("classic.design", *c) for c in cases])):
+        got = agrees(answer, lambda: classic.design(*case))
+        if got is not None:
+            assert same(got.radius, answer[0]) and same(got.slant, answer[1]), case
     # S = -0 is the horn without phase error, as the C++ routine has it.
     assert classic.design(10.0, 20.0, -0.0).slant == math.inf
 
