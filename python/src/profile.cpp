@@ -122,13 +122,16 @@ Invalid input raises zavolt.InvalidInput; an unreadable CSV file raises zavolt.p
                ", converter=" + (s.converter ? "True" : "False") + ")";
       });
 
-  py::class_<pr::Warning>(m, "Warning", "A condition that leaves a generated profile doubtful.")
+  py::class_<pr::Warning>(
+      m, "ProfileWarning",
+      "A condition that leaves a generated profile doubtful (C++ profile::Warning; named so as not "
+      "to hide Python's Warning).")
       .def_readonly("kind", &pr::Warning::kind, "What it is about.")
       .def_readonly("slot", &pr::Warning::slot, "The slot meant, one-based from the throat, or None.")
       .def_readonly("value", &pr::Warning::value, "The value found (metres, or k a for the cut-offs).")
       .def_readonly("limit", &pr::Warning::limit, "The limit it breaks.")
       .def("__repr__", [](const pr::Warning& w) {
-        return "Warning(kind=" + std::string(py::str(py::cast(w.kind))) +
+        return "ProfileWarning(kind=" + std::string(py::str(py::cast(w.kind))) +
                ", slot=" + std::string(py::repr(py::cast(w.slot))) +
                ", value=" + std::string(py::repr(py::float_(w.value))) +
                ", limit=" + std::string(py::repr(py::float_(w.limit))) + ")";
