@@ -140,37 +140,41 @@ Invalid input raises zavolt.InvalidInput; an unreadable CSV file raises zavolt.p
   py::class_<pr::Parameters> parameters(m, "Parameters",
                                         "What a generated profile was built from, every default resolved. "
                                         "Metres and hertz.");
-#define ZAVOLT_PARAMETER(name, doc) parameters.def_readonly(#name, &pr::Parameters::name, doc)
-  ZAVOLT_PARAMETER(wide_band, "f_max / f_min above 1.4.");
-  ZAVOLT_PARAMETER(f_c, "Hertz: sets the throat and the converter.");
-  ZAVOLT_PARAMETER(f_o, "Hertz: sets the slot depth at the aperture.");
-  ZAVOLT_PARAMETER(lambda_c, "Metres.");
-  ZAVOLT_PARAMETER(lambda_o, "Metres.");
-  ZAVOLT_PARAMETER(aperture_radius, "Metres.");
-  ZAVOLT_PARAMETER(slant, "Metres.");
-  ZAVOLT_PARAMETER(input_radius, "Metres.");
-  ZAVOLT_PARAMETER(input_length, "Metres.");
-  ZAVOLT_PARAMETER(law, "The flare law.");
-  ZAVOLT_PARAMETER(law_a, "A as used; 0 for a law without it.");
-  ZAVOLT_PARAMETER(law_rho, "rho as used; 0 for a law without it.");
-  ZAVOLT_PARAMETER(flare_start, "z where the flare leaves the input radius, metres.");
-  ZAVOLT_PARAMETER(flare_length, "Axial, metres.");
-  ZAVOLT_PARAMETER(smooth_length, "The flare's stretch before its first slot, metres.");
-  ZAVOLT_PARAMETER(pitch, "Metres.");
-  ZAVOLT_PARAMETER(slot_ratio, "Slot width over pitch.");
-  ZAVOLT_PARAMETER(slot_width, "Metres.");
-  ZAVOLT_PARAMETER(ridge_width, "Metres.");
-  ZAVOLT_PARAMETER(converter_slots, "Slots of the mode converter.");
-  ZAVOLT_PARAMETER(converter_depth, "sigma, the first converter slot's depth in lambda_c.");
-  ZAVOLT_PARAMETER(converter_in_cylinder, "The converter runs in a cylinder at the input radius.");
-  ZAVOLT_PARAMETER(converter_cylinder_length, "Metres; 0 unless converter_in_cylinder.");
-  ZAVOLT_PARAMETER(aperture_depth, "D_o, metres.");
-  ZAVOLT_PARAMETER(slot_count, "Slots in all.");
-  ZAVOLT_PARAMETER(minimum_ridge, "Metres.");
-  ZAVOLT_PARAMETER(minimum_slot, "Metres.");
-  ZAVOLT_PARAMETER(step_length, "Metres.");
-  ZAVOLT_PARAMETER(total_length, "Metres.");
-#undef ZAVOLT_PARAMETER
+  parameters.def_readonly("wide_band", &pr::Parameters::wide_band, "f_max / f_min above 1.4.");
+  parameters.def_readonly("f_c", &pr::Parameters::f_c, "Hertz: sets the throat and the converter.");
+  parameters.def_readonly("f_o", &pr::Parameters::f_o, "Hertz: sets the slot depth at the aperture.");
+  parameters.def_readonly("lambda_c", &pr::Parameters::lambda_c, "Metres.");
+  parameters.def_readonly("lambda_o", &pr::Parameters::lambda_o, "Metres.");
+  parameters.def_readonly("aperture_radius", &pr::Parameters::aperture_radius, "Metres.");
+  parameters.def_readonly("slant", &pr::Parameters::slant, "Metres.");
+  parameters.def_readonly("input_radius", &pr::Parameters::input_radius, "Metres.");
+  parameters.def_readonly("input_length", &pr::Parameters::input_length, "Metres.");
+  parameters.def_readonly("law", &pr::Parameters::law, "The flare law.");
+  parameters.def_readonly("law_a", &pr::Parameters::law_a, "A as used; 0 for a law without it.");
+  parameters.def_readonly("law_rho", &pr::Parameters::law_rho, "rho as used; 0 for a law without it.");
+  parameters.def_readonly("flare_start", &pr::Parameters::flare_start,
+                          "z where the flare leaves the input radius, metres.");
+  parameters.def_readonly("flare_length", &pr::Parameters::flare_length, "Axial, metres.");
+  parameters.def_readonly("smooth_length", &pr::Parameters::smooth_length,
+                          "The flare's stretch before its first slot, metres.");
+  parameters.def_readonly("pitch", &pr::Parameters::pitch, "Metres.");
+  parameters.def_readonly("slot_ratio", &pr::Parameters::slot_ratio, "Slot width over pitch.");
+  parameters.def_readonly("slot_width", &pr::Parameters::slot_width, "Metres.");
+  parameters.def_readonly("ridge_width", &pr::Parameters::ridge_width, "Metres.");
+  parameters.def_readonly("converter_slots", &pr::Parameters::converter_slots,
+                          "Slots of the mode converter.");
+  parameters.def_readonly("converter_depth", &pr::Parameters::converter_depth,
+                          "sigma, the first converter slot's depth in lambda_c.");
+  parameters.def_readonly("converter_in_cylinder", &pr::Parameters::converter_in_cylinder,
+                          "The converter runs in a cylinder at the input radius.");
+  parameters.def_readonly("converter_cylinder_length", &pr::Parameters::converter_cylinder_length,
+                          "Metres; 0 unless converter_in_cylinder.");
+  parameters.def_readonly("aperture_depth", &pr::Parameters::aperture_depth, "D_o, metres.");
+  parameters.def_readonly("slot_count", &pr::Parameters::slot_count, "Slots in all.");
+  parameters.def_readonly("minimum_ridge", &pr::Parameters::minimum_ridge, "Metres.");
+  parameters.def_readonly("minimum_slot", &pr::Parameters::minimum_slot, "Metres.");
+  parameters.def_readonly("step_length", &pr::Parameters::step_length, "Metres.");
+  parameters.def_readonly("total_length", &pr::Parameters::total_length, "Metres.");
   parameters.def_property_readonly(
       "band", [](const pr::Parameters& p) { return py::make_tuple(p.band.f_min, p.band.f_max); },
       "(f_min, f_max), hertz.");
