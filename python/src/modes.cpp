@@ -332,6 +332,28 @@ feed_metrics give arrays with the frequency as the first axis.)")
           [](const Sweep& s) { return sweep_column(s, [](const md::Solution& x) { return x.power_check; }); },
           "Reflected plus transmitted power, per frequency.")
       .def(
+          "directivity_dbi",
+          [](const Sweep& s) {
+            std::vector<double> d(s.solutions.size());
+            {
+              py::gil_scoped_release unlocked;
+              for (std::size_t i = 0; i < d.size(); ++i) d[i] = s.solutions[i].directivity_dbi();
+            }
+            return py::array_t<double>(static_cast<py::ssize_t>(d.size()), d.data());
+          },
+          "Directivity over the forward hemisphere per frequency, dBi.")
+      .def(
+          "gain_dbi",
+          [](const Sweep& s) {
+            std::vector<double> g(s.solutions.size());
+            {
+              py::gil_scoped_release unlocked;
+              for (std::size_t i = 0; i < g.size(); ++i) g[i] = s.solutions[i].gain_dbi();
+            }
+            return py::array_t<double>(static_cast<py::ssize_t>(g.size()), g.data());
+          },
+          "Directivity times (1 - |S11|^2) per frequency, dBi.")
+      .def(
           "cuts",
           [](const Sweep& s, ArrayLike theta) {
             const Broadcast b = over_sweep(s, theta, "theta", Quantity::theta);

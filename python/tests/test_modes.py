@@ -61,6 +61,7 @@ def test_sweep_arrays_have_the_frequency_first():
     widths = sweep.beamwidth([3.0, 10.0], modes.Plane.e)
     assert widths.width.shape == (3, 2) and np.all(widths.width[:, 1] > widths.width[:, 0])
     assert sweep.cuts([]).co45.shape == (3, 0)
+    assert sweep.directivity_dbi()[1] == sweep[1].directivity_dbi() and sweep.gain_dbi()[2] == sweep[2].gain_dbi()
 
 
 def test_invalid_input_keeps_its_index():
