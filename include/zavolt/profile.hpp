@@ -30,6 +30,11 @@
 //
 // Units. Lengths in metres, frequencies in hertz. The CSV forms carry their own unit.
 //
+// Accuracy. The rules are closed forms evaluated in double precision: every length and depth
+// agrees within 1e-12 relative with an independent evaluation of the same formulas (tests for a
+// Ku-band feed, a 20 dBi horn at 30 GHz and a small feed). A section's z is the sum of the lengths
+// before it. Metric CSV numbers read and write back to the same doubles.
+//
 // Errors. Invalid input throws zavolt::InvalidInput naming the quantity and its value; a bad CSV
 // file throws CsvError naming the line. Conditions that leave a profile doubtful are Warnings in
 // the profile, which is still made.
@@ -107,6 +112,16 @@ struct Band {
   double f_min = 0.0;
   double f_max = 0.0;
 };
+
+// The design frequencies of a band: f_c sets the throat and the converter, f_o the slot depth at
+// the aperture. Throws InvalidInput (band) for edges not positive and finite, f_max below f_min or
+// above 2.4 f_min.
+struct DesignFrequencies {
+  double f_c = 0.0;
+  double f_o = 0.0;
+  bool wide = false;  // f_max / f_min above 1.4
+};
+[[nodiscard]] DesignFrequencies design_frequencies(const Band& band);
 
 // Overrides of the rules' parameters; each one left empty takes its default.
 struct Rules {

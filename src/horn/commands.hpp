@@ -1,4 +1,4 @@
-// The three commands: each computes its rows with the model or the classic routines, hands them
+// The commands: each computes its rows with the model or the classic routines, hands them
 // to a RowWriter as they come, notes its warnings, and returns the plot when one was asked for.
 #pragma once
 
@@ -22,6 +22,11 @@ void run_design(const DesignRequest& request, RowWriter& writer, Warnings& warni
 
 // Level and phase against theta for each frequency; the SVG of the levels when asked for.
 [[nodiscard]] std::optional<std::string> run_pattern(const PatternRequest& request, RowWriter& writer,
+                                                     Warnings& warnings);
+
+// The corrugated profile: the rules' parameters as the head, one row per slot, the staircase,
+// STEP and STL files when asked for; the SVG drawing when request.common.plot is set.
+[[nodiscard]] std::optional<std::string> run_profile(const ProfileRequest& request, RowWriter& writer,
                                                      Warnings& warnings);
 
 }  // namespace zavolt::horn

@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 #include "horn/failure.hpp"
@@ -43,6 +44,7 @@ std::string overview_text() {
       "  design    aperture radius and slant length for a wanted gain or edge taper, over S\n"
       "  analyse   gain, beamwidths and feed metrics of a horn over frequency (alias: analyze)\n"
       "  pattern   the far-field pattern of a horn against theta\n"
+      "  profile   the corrugated profile of the horn as built: slots, drawing, STEP and STL\n"
       "\n"
       "`{0} COMMAND --help` lists a command's options; `man {0}` says more.\n",
       kProgram);
@@ -436,6 +438,157 @@ Request pattern_request(std::span<const std::string> args) {
   return request;
 }
 
+// A length option in the run's unit, in metres; positive unless zero is allowed.
+std::optional<double> length_option(const CommandLine& line, const std::string& option, Unit unit,
+                                    bool zero_allowed = false) {
+  const auto text = line.get(option);
+  if (!text) return std::nullopt;
+  const TypedNumber length = one_number(option, *text);
+  if (zero_allowed && length.value == 0.0) return 0.0;
+  require_positive_length(option, length, unit, Model::Aperture);
+  return metres_from(unit, length.value);
+}
+
+std::optional<double> number_option(const CommandLine& line, const std::string& option) {
+  const auto text = line.get(option);
+  if (!text) return std::nullopt;
+  const TypedNumber number = one_number(option, *text);
+  if (!std::isfinite(number.value)) refuse(fmt::format("{} must be finite, got {}", option, *text));
+  return number.value;
+}
+
+Request profile_request(std::span<const std::string> args) {
+  CommandLine line("profile", "The corrugated profile of a horn by the design rules: slots, drawing, STEP and STL");
+  add_horn_options(line);
+  line.value("--gain", "DBI", "Design to this gain (directivity), dBi, instead of --radius and --slant");
+  line.value("--edge-taper", "DB", "Design to this edge taper at --edge-angle or --f-over-d, dB");
+  add_edge_options(line);
+  line.value("--s", "S", "The design's maximum aperture phase deviation, wavelengths");
+  line.value("--profile", "FILE.csv", "Read the horn's own profile instead: z_<unit>,radius_<unit> or length_<unit>,radius_<unit>");
+  line.value("--band", "FMIN,FMAX", "The band's edges, GHz, at most 2.4:1");
+  line.value("--freq", "GHZ", "A single frequency, GHz, instead of --band");
+  line.value("--input-radius", "A", "Input guide radius (default 3 lambda_c / (2 pi))");
+  line.value("--input-length", "L", "Input guide length (default lambda_c / 2)");
+  line.value("--law", "NAME", "Flare: linear (default), sine, tangential, power, exponential, hyperbolic, polynomial");
+  line.value("--length", "L", "Axial length of the flare (default the design's cone)");
+  line.value("--law-a", "A", "The law's A, 0 to 1 (sine, tangential, power; default 1)");
+  line.value("--law-rho", "RHO", "The law's rho (tangential, power, polynomial; default 2)");
+  line.value("--pitch", "P", "Corrugation pitch (default lambda_c / 8)");
+  line.value("--slot-ratio", "D", "Slot width over pitch, between 0 and 1 (default 0.8)");
+  line.value("--converter-slots", "N", "Slots of the mode converter (default 5)");
+  line.value("--converter-depth", "SIGMA", "The first converter slot's depth in lambda_c (default 0.42)");
+  line.value("--min-ridge", "W", "Thinnest ridge that can be machined (default 0.2 mm)");
+  line.value("--min-slot", "W", "Narrowest slot that can be machined (default 0.2 mm)");
+  line.value("--max-step", "L", "Longest step of a smooth wall (default lambda_c / 40)");
+  line.value("--sections", "FILE.csv", "Also write the staircase of sections as CSV");
+  line.value("--step", "FILE.step", "Also write the horn's metal as a STEP (AP214) solid");
+  line.value("--stl", "FILE.stl", "Also write the horn's metal as a binary STL mesh");
+  line.value("--wall", "T", "Metal outside the slot bottoms and the input guide (default 2 mm)");
+  line.value("--stl-tolerance", "T", "The STL's chordal deviation (default 0.01 mm)");
+  add_common_options(line);
+  if (auto text = line.parse(args)) return *text;
+
+  ProfileRequest request;
+  request.common = common_from(line);
+  const Unit unit = request.common.unit;
+  const auto radius = line.get("--radius");
+  const auto slant = line.get("--slant");
+  const auto gain = line.get("--gain");
+  const auto taper = line.get("--edge-taper");
+  request.profile_file = line.get("--profile");
+  const int designs = (radius || slant ? 1 : 0) + (gain ? 1 : 0) + (taper ? 1 : 0) + (request.profile_file ? 1 : 0);
+  if (designs != 1) {
+    refuse("profile needs one horn: --radius and --slant, --gain and --s, --edge-taper and --s, or --profile FILE.csv");
+  }
+  if (request.profile_file) {
+    for (const std::string option : {"--s", "--edge-angle", "--f-over-d", "--input-radius", "--input-length", "--law",
+                                     "--length", "--law-a", "--law-rho", "--pitch", "--slot-ratio", "--converter-slots",
+                                     "--converter-depth", "--min-ridge", "--min-slot"}) {
+      if (const auto text = line.get(option)) refuse(fmt::format("{} does not apply to a profile read from a file, got {}", option, *text));
+    }
+  } else if (radius || slant) {
+    request.radius.emplace();
+    request.slant.emplace();
+    read_horn(line, unit, Model::Aperture, Phase::Spherical, *request.radius, *request.slant);
+    for (const std::string option : {"--s", "--edge-angle", "--f-over-d"}) {
+      if (const auto text = line.get(option)) refuse(fmt::format("{} does not apply to a horn given by --radius, got {}", option, *text));
+    }
+  } else {
+    if (gain) {
+      request.gain_dbi = one_number("--gain", *gain);
+      if (!std::isfinite(request.gain_dbi->value)) refuse(fmt::format("--gain must be finite, got {}", *gain));
+      for (const std::string option : {"--edge-angle", "--f-over-d"}) {
+        if (const auto text = line.get(option)) refuse(fmt::format("{} does not apply to a design to --gain, got {}", option, *text));
+      }
+    } else {
+      request.edge_taper_db = one_number("--edge-taper", *taper);
+      require_positive("--edge-taper", *taper, request.edge_taper_db->value, request.edge_taper_db->single, Model::Aperture);
+      request.edge = edge_from(line);
+      if (!request.edge) refuse("--edge-taper needs --edge-angle or --f-over-d");
+    }
+    const std::string s = line.required("--s");
+    request.s = one_number("--s", s);
+    if (!std::isfinite(request.s->value) || request.s->value < 0.0) refuse(fmt::format("--s must be zero or positive, got {}", s));
+    if (request.s->value == 0.0 && !line.get("--length")) {
+      refuse("--s 0 designs a horn without a cone: a profile needs --s above 0 or the flare's --length");
+    }
+  }
+
+  const auto band = line.get("--band");
+  const auto frequency = line.get("--freq");
+  if (band && frequency) refuse(fmt::format("--band and --freq exclude each other, got {} and {}", *band, *frequency));
+  if (!band && !frequency && !request.profile_file) refuse("profile needs --band FMIN,FMAX or --freq F");
+  if (band) {
+    request.band_ghz = numbers("--band", *band);
+    if (request.band_ghz.is_range() || request.band_ghz.size() != 2) refuse(fmt::format("--band must be two frequencies FMIN,FMAX, got {}", *band));
+    require_positive_points("--band", request.band_ghz, Model::Aperture);
+    if (request.band_ghz.at(1) < request.band_ghz.at(0)) refuse(fmt::format("--band must run upwards, got {}", *band));
+    if (request.band_ghz.at(1) / request.band_ghz.at(0) > 2.4) refuse(fmt::format("--band must be at most 2.4:1, got {}", *band));
+  } else if (frequency) {
+    request.band_ghz = ValueSequence::of(one_number("--freq", *frequency));
+    require_positive("--freq", *frequency, request.band_ghz.at(0), request.band_ghz.single_at(0), Model::Aperture);
+  }
+
+  profile::Rules& rules = request.rules;
+  rules.input_radius = length_option(line, "--input-radius", unit);
+  rules.input_length = length_option(line, "--input-length", unit);
+  if (const auto law = line.get("--law")) {
+    const auto named = profile::parse_law(*law);
+    if (!named) refuse(fmt::format("--law must be linear, sine, tangential, power, exponential, hyperbolic or polynomial, got {}", *law));
+    rules.law = *named;
+  }
+  rules.flare_length = length_option(line, "--length", unit);
+  rules.law_a = number_option(line, "--law-a");
+  rules.law_rho = number_option(line, "--law-rho");
+  rules.pitch = length_option(line, "--pitch", unit);
+  rules.slot_ratio = number_option(line, "--slot-ratio");
+  if (const auto count = line.get("--converter-slots")) {
+    const TypedNumber n = one_number("--converter-slots", *count);
+    if (!(n.value >= 0.0 && n.value <= 1000.0 && n.value == std::floor(n.value))) {
+      refuse(fmt::format("--converter-slots must be a whole number from 0 to 1000, got {}", *count));
+    }
+    rules.converter_slots = static_cast<int>(n.value);
+  }
+  rules.converter_depth = number_option(line, "--converter-depth");
+  rules.minimum_ridge = length_option(line, "--min-ridge", unit, true);
+  rules.minimum_slot = length_option(line, "--min-slot", unit, true);
+  rules.step_length = length_option(line, "--max-step", unit);
+  request.wall_m = length_option(line, "--wall", unit).value_or(profile::kDefaultWall);
+  request.stl_tolerance_m = length_option(line, "--stl-tolerance", unit).value_or(0.01e-3);
+
+  request.sections = line.get("--sections");
+  request.step = line.get("--step");
+  request.stl = line.get("--stl");
+  for (const auto& [option, path, suffix] : {std::tuple{"--sections", request.sections, ".csv"},
+                                             std::tuple{"--step", request.step, ".step"},
+                                             std::tuple{"--stl", request.stl, ".stl"}}) {
+    if (path && !(path->size() > std::string_view(suffix).size() && path->ends_with(suffix))) {
+      refuse(fmt::format("{} must name a {} file, got {}", option, suffix, *path));
+    }
+  }
+  return request;
+}
+
 }  // namespace
 
 std::string_view model_name(Model model) { return model == Model::Classic ? "classic" : "aperture"; }
@@ -452,16 +605,17 @@ double ReflectorEdge::half_angle_deg() const {
 }
 
 Request parse_command_line(std::span<const std::string> args) {
-  if (args.empty()) refuse("a command is required: design, analyse or pattern");
+  if (args.empty()) refuse("a command is required: design, analyse, pattern or profile");
   const std::string& command = args[0];
   const auto rest = args.subspan(1);
   if (command == "design") return design_request(rest);
   if (command == "analyse" || command == "analyze") return analyse_request(rest);
   if (command == "pattern") return pattern_request(rest);
+  if (command == "profile") return profile_request(rest);
   if (command == "--help" || command == "-h") return TextRequest{overview_text()};
   if (command == "--version") return TextRequest{version_text()};
-  if (command.starts_with("-")) refuse(fmt::format("a command must come first: design, analyse or pattern, got {}", command));
-  refuse(fmt::format("the command must be design, analyse or pattern, got {}", command));
+  if (command.starts_with("-")) refuse(fmt::format("a command must come first: design, analyse, pattern or profile, got {}", command));
+  refuse(fmt::format("the command must be design, analyse, pattern or profile, got {}", command));
 }
 
 }  // namespace zavolt::horn

@@ -10,6 +10,7 @@
 #include "horn/units.hpp"
 #include "horn/values.hpp"
 #include "horn/writers.hpp"
+#include "zavolt/profile.hpp"
 
 namespace zavolt::horn {
 
@@ -69,12 +70,32 @@ struct PatternRequest {
   std::optional<ReflectorEdge> edge;
 };
 
+// The horn as built: its corrugated profile from a horn given by --radius and --slant or designed
+// to a gain or an edge taper at the band's geometric centre.
+struct ProfileRequest {
+  CommonOptions common;
+  std::optional<TypedNumber> radius;  // in common.unit
+  std::optional<TypedNumber> slant;
+  std::optional<TypedNumber> gain_dbi;
+  std::optional<TypedNumber> edge_taper_db;
+  std::optional<ReflectorEdge> edge;
+  std::optional<TypedNumber> s;
+  std::optional<std::string> profile_file;  // an engineer's own profile instead of a horn
+  ValueSequence band_ghz;      // --band's two edges, --freq's one frequency, or none with a file
+  profile::Rules rules;        // every length in metres
+  double wall_m = profile::kDefaultWall;
+  double stl_tolerance_m = 0.0;
+  std::optional<std::string> sections;  // the staircase as CSV
+  std::optional<std::string> step;
+  std::optional<std::string> stl;
+};
+
 // --help or --version: text for standard output, status 0.
 struct TextRequest {
   std::string text;
 };
 
-using Request = std::variant<TextRequest, DesignRequest, AnalyseRequest, PatternRequest>;
+using Request = std::variant<TextRequest, DesignRequest, AnalyseRequest, PatternRequest, ProfileRequest>;
 
 // Reads the arguments after the program name. Throws UsageError for anything it cannot run.
 [[nodiscard]] Request parse_command_line(std::span<const std::string> args);

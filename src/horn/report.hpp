@@ -13,11 +13,13 @@ namespace zavolt::horn {
 // (a beamwidth that does not exist, a design point without a solution).
 class Cell {
 public:
-  enum class Kind { Empty, Double, Single };
+  enum class Kind { Empty, Double, Single, Truth };
 
   Cell() = default;
   static Cell of(double value) { return Cell(Kind::Double, value, 0.0f); }
   static Cell of_single(float value) { return Cell(Kind::Single, 0.0, value); }
+  // true or false: CSV and the table write the word, JSON a boolean.
+  static Cell of_truth(bool value) { return Cell(Kind::Truth, value ? 1.0 : 0.0, 0.0f); }
 
   [[nodiscard]] Kind kind() const noexcept { return kind_; }
   [[nodiscard]] double value() const noexcept { return value_; }
@@ -54,13 +56,20 @@ struct Summary {
   std::string text;
 };
 
+// A derived number for JSON's "parameters" object: the rules behind a profile.
+struct Parameter {
+  std::string key;  // "pitch_mm"
+  double value = 0.0;
+};
+
 struct ReportHead {
   std::string command;  // "design", "analyse", "pattern"
   std::string unit;     // the length unit of the run
   std::vector<Input> inputs;
-  std::string model;  // "aperture" or "classic"
+  std::string model;  // "aperture" or "classic"; empty where no model computes the rows
   std::string phase;  // "spherical" or "quadratic"
   std::vector<Summary> summary;
+  std::vector<Parameter> parameters;  // JSON only, when there are any
   std::vector<Column> columns;
 };
 

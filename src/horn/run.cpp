@@ -68,6 +68,7 @@ std::optional<std::string> run_command(const Request& request, RowWriter& writer
     return std::nullopt;
   }
   if (const auto* analyse = std::get_if<AnalyseRequest>(&request)) return run_analyse(*analyse, writer, warnings);
+  if (const auto* horn = std::get_if<ProfileRequest>(&request)) return run_profile(*horn, writer, warnings);
   return run_pattern(std::get<PatternRequest>(request), writer, warnings);
 }
 

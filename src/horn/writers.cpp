@@ -53,7 +53,11 @@ public:
     lines.emplace_back("unit", head.unit);
     std::size_t label_width = 0;
     for (const auto& line : lines) label_width = std::max(label_width, line.first.size() + 1);
-    out_.write(fmt::format("zavolt-horn {}: {} model, {} phase\n", head.command, head.model, head.phase));
+    if (head.model.empty()) {
+      out_.write(fmt::format("zavolt-horn {}:\n", head.command));
+    } else {
+      out_.write(fmt::format("zavolt-horn {}: {} model, {} phase\n", head.command, head.model, head.phase));
+    }
     for (const auto& [label, text] : lines) out_.write(fmt::format("  {:<{}} {}\n", label + ":", label_width, text));
     out_.write("\n");
     columns_ = head.columns;
@@ -114,6 +118,7 @@ Json json_number(double value) { return std::isfinite(value) ? Json(value) : Jso
 
 Json json_cell(const Cell& cell) {
   if (missing(cell)) return nullptr;
+  if (cell.kind() == Cell::Kind::Truth) return cell.value() != 0.0;
   if (cell.kind() == Cell::Kind::Double) return json_number(cell.value());
   if (!std::isfinite(cell.single())) return nullptr;
   // The binary64 nearest the binary32's shortest text, so that the JSON shows "20.0003", not
@@ -147,8 +152,15 @@ public:
     Json inputs = Json::object();
     for (const Input& input : head.inputs) inputs[input.key] = json_input(input.values);
     object["inputs"] = std::move(inputs);
-    object["model"] = head.model;
-    object["phase"] = head.phase;
+    if (!head.model.empty()) {
+      object["model"] = head.model;
+      object["phase"] = head.phase;
+    }
+    if (!head.parameters.empty()) {
+      Json parameters = Json::object();
+      for (const Parameter& p : head.parameters) parameters[p.key] = json_number(p.value);
+      object["parameters"] = std::move(parameters);
+    }
     std::string text = object.dump();
     text.pop_back();  // the closing brace: the rows follow
     out_.write(text + ",\"rows\":[");
@@ -204,13 +216,14 @@ std::string csv_field(std::string_view text) {
 
 std::string csv_number(const Cell& cell) {
   if (missing(cell)) return {};
+  if (cell.kind() == Cell::Kind::Truth) return cell.value() != 0.0 ? "true" : "false";
   // fmt's {} is the shortest text that reads back as the same binary64, or binary32 for a float.
   return cell.kind() == Cell::Kind::Double ? fmt::format("{}", cell.value()) : fmt::format("{}", cell.single());
 }
 
 std::string table_number(const Cell& cell, int decimals) {
   if (missing(cell)) return "-";
-  if (decimals < 0) return csv_number(cell);
+  if (decimals < 0 || cell.kind() == Cell::Kind::Truth) return csv_number(cell);
   return cell.kind() == Cell::Kind::Double ? fmt::format("{:.{}f}", cell.value(), decimals)
                                            : fmt::format("{:.{}f}", cell.single(), decimals);
 }

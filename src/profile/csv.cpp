@@ -193,6 +193,8 @@ Profile read_csv(std::istream& in, double step_length) {
   }
   const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   Reader reader{content};
+  // A spreadsheet's UTF-8 byte order mark before the header.
+  if (content.starts_with("\xEF\xBB\xBF")) reader.at = 3;
   if (!reader.next_record()) throw CsvError(reader.line, "the profile is empty: no header");
   const std::size_t header_line = reader.line;
   const std::vector<std::string> header = reader.fields();

@@ -48,13 +48,9 @@ double quarter_wave_depth(double lambda, double radius) {
   return lambda / 4.0 * std::exp(1.0 / (2.114 * std::pow(ka, 1.134)));
 }
 
-struct Design {
-  double f_c;
-  double f_o;
-  bool wide;
-};
+}  // namespace
 
-Design design_frequencies(const Band& band) {
+DesignFrequencies design_frequencies(const Band& band) {
   require_positive_finite(Quantity::band, band.f_min);
   require_positive_finite(Quantity::band, band.f_max);
   if (band.f_max < band.f_min) throw InvalidInput(Quantity::band, band.f_max, "must not be below the band's lower edge");
@@ -65,6 +61,8 @@ Design design_frequencies(const Band& band) {
   const double f_c = std::sqrt(band.f_min * band.f_max);
   return {f_c, 1.02 * f_c, false};
 }
+
+namespace {
 
 // The number of equal steps a smooth wall of the given length is cut into.
 std::size_t pieces(double length, double step_length) {
@@ -156,7 +154,7 @@ void validate(std::span<const Section> sections) {
 }
 
 Profile generate(const Aperture& aperture, const Band& band, const Rules& rules) {
-  const Design design = design_frequencies(band);
+  const DesignFrequencies design = design_frequencies(band);
   Parameters p;
   p.band = band;
   p.wide_band = design.wide;

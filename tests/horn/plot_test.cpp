@@ -92,6 +92,18 @@ TEST(Plots, AClassicAnalysisWithAMissingWidthStillDraws) {
   expect_drawn(rendered(svg));
 }
 
+TEST(Plots, AProfileDrawingRendersAtItsPageSize) {
+  const ScratchDir dir;
+  for (const std::vector<std::string>& horn : {std::vector<std::string>{"--radius", "15.4", "--slant", "47.6", "--freq", "12"},
+                                               std::vector<std::string>{"--radius", "30", "--slant", "120", "--band",
+                                                                        "10.7,12.75", "--unit", "in"}}) {
+    const std::string svg = (dir / "profile.svg").string();
+    const testing::HornRun r = run(testing::with(testing::with({"profile"}, horn), {"--plot", svg, "--format", "csv"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    expect_drawn(rendered(svg));
+  }
+}
+
 TEST(Plots, PlplotGapsAndNullsNeverReachTheSvgAsNumbers) {
   const std::string svg = pattern_plot_svg("nulls", {Curve{"f", {0.0, 10.0, 20.0, 30.0},
                                                            {0.0, -std::numeric_limits<double>::infinity(),

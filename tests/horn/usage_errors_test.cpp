@@ -40,9 +40,9 @@ std::vector<std::string> design(std::vector<std::string> extra) {
 
 const std::vector<UsageCase> kUsageCases = {
     // The command.
-    {{}, "a command is required: design, analyse or pattern"},
-    {{"desing"}, "the command must be design, analyse or pattern, got desing"},
-    {{"--freq", "10"}, "a command must come first: design, analyse or pattern, got --freq"},
+    {{}, "a command is required: design, analyse, pattern or profile"},
+    {{"desing"}, "the command must be design, analyse, pattern or profile, got desing"},
+    {{"--freq", "10"}, "a command must come first: design, analyse, pattern or profile, got --freq"},
     // Options CLI11 reads.
     {analyse({"--colour", "red"}), "unknown option --colour"},
     {analyse({"-r"}), "unknown option -r"},

@@ -59,9 +59,10 @@ if(examples EQUAL 0)
 endif()
 
 # Pictures the README shows: ![...](doc/NAME.svg) must be the NAME.svg an example drew.
-string(REGEX MATCHALL "\\]\\(doc/[A-Za-z0-9_.-]+\\.svg\\)" pictures "${readme}")
+# (The match leaves the "]" out: a bracket in a CMake list element keeps the list from splitting.)
+string(REGEX MATCHALL "\\(doc/[A-Za-z0-9_.-]+\\.svg\\)" pictures "${readme}")
 foreach(link IN LISTS pictures)
-  string(REGEX REPLACE "^\\]\\(doc/(.+)\\)$" "\\1" name "${link}")
+  string(REGEX REPLACE "^\\(doc/(.+)\\)$" "\\1" name "${link}")
   if(NOT EXISTS "${SCRATCH}/${name}")
     message(FATAL_ERROR "README shows doc/${name}, which no example draws")
   endif()

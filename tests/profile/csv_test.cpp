@@ -65,6 +65,7 @@ TEST(ProfileCsv, TextAroundTheNumbers) {
   expect_sections(read("length_mm,radius_mm\n 1 ,\t2 \n"), one);
   expect_sections(read("length_mm,radius_mm\n1,2"), one);  // no final newline
   expect_sections(read("length_mm,radius_mm\n\"1\",\"2\"\r\n"), one);
+  expect_sections(read("\xEF\xBB\xBFlength_mm,radius_mm\r\n1,2\r\n"), one);  // a spreadsheet's byte order mark
 }
 
 void expect_error(const std::string& text, std::size_t line, const std::string& reason) {
