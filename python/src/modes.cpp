@@ -437,6 +437,13 @@ called from several threads at once, and release the GIL.)")
            R"(profile: a zavolt.profile.Profile (metres). modes: modes of each kind in the widest section
 (None: the converged default); rule, aperture, cascade: see ModeRule, Termination, Cascade;
 convergence: also solve at 1.5 times the mode limit and report the change.)")
+      .def("__repr__",
+           [](const md::Solver& solver) {
+             return "Solver(modes=" + std::to_string(solver.modes()) +
+                    ", junctions=" + std::to_string(solver.junctions()) +
+                    ", input_radius=" + std::string(py::repr(py::float_(solver.input_radius()))) +
+                    ", aperture_radius=" + std::string(py::repr(py::float_(solver.aperture_radius()))) + ")";
+           })
       .def_property_readonly("modes", &md::Solver::modes, "Modes of each kind in the widest section.")
       .def_property_readonly("junctions", &md::Solver::junctions,
                              "Junctions between sections of unequal radius.")

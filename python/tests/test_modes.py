@@ -85,6 +85,7 @@ def test_options_and_convergence():
     assert coarse.modes == 8 == s.modes and isinstance(s.convergence, modes.Convergence)
     assert s.convergence.modes > 8 and s.convergence.delta_s11 >= 0.0
     assert SOLVER.solve(12e9).convergence is None
+    assert repr(coarse).startswith("Solver(modes=8, junctions=") and coarse.aperture_radius == HORN.radii[-1]
     star = modes.Solver(HORN, modes=8, cascade=modes.Cascade.star).solve(12e9)
     assert abs(star.s11 - s.s11) < 1e-9
     assert s.reflected[0].mode.kind == modes.Kind.te and s.reflected[0].mode.order == 1
