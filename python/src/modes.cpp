@@ -390,7 +390,14 @@ feed_metrics give arrays with the frequency as the first axis.)")
           "network",
           [](const Sweep& s, const std::string& name) {
             // scikit-rf is optional: imported here and nowhere else.
-            const py::module_ skrf = py::module_::import("skrf");
+            py::module_ skrf;
+            try {
+              skrf = py::module_::import("skrf");
+            } catch (py::error_already_set& e) {
+              if (!e.matches(PyExc_ImportError)) throw;
+              throw py::import_error("Sweep.network() needs scikit-rf (Debian python3-scikit-rf): " +
+                                     std::string(e.what()));
+            }
             py::array_t<std::complex<double>> s11(
                 {static_cast<py::ssize_t>(s.solutions.size()), py::ssize_t{1}, py::ssize_t{1}});
             auto view = s11.mutable_unchecked<3>();

@@ -88,3 +88,11 @@ def test_help_renders_and_names_the_public_modules():
     import zavolt.aperture as imported
     from zavolt.classic import design
     assert imported is aperture and design is classic.design
+
+
+def test_importing_zavolt_imports_neither_scikit_rf_nor_matplotlib():
+    import subprocess
+    import sys
+    run = subprocess.run([sys.executable, "-c", "import sys, zavolt; print('skrf' in sys.modules, 'matplotlib' in sys.modules)"],
+                         capture_output=True, text=True, check=True)
+    assert run.stdout == "False False\n"

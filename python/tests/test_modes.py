@@ -102,3 +102,10 @@ def test_network_is_a_scikit_rf_one_port():
     assert network.s.shape == (5, 1, 1) and np.array_equal(network.s[:, 0, 0], sweep.s11)
     assert np.array_equal(network.f, f)
     assert np.allclose(network.s_db[:, 0, 0], -sweep.return_loss_db)
+
+
+def test_network_without_scikit_rf_says_what_it_needs(monkeypatch):
+    import sys
+    monkeypatch.setitem(sys.modules, "skrf", None)  # import skrf now raises ImportError
+    with pytest.raises(ImportError, match="needs scikit-rf"):
+        SOLVER.sweep([12e9]).network()
