@@ -73,6 +73,7 @@ void write_step(const profile::Profile& profile, double wall, const std::string&
     STEPControl_Writer writer;
     Interface_Static::SetCVal("write.step.schema", "AP214IS");
     Interface_Static::SetCVal("write.step.unit", "MM");
+    Interface_Static::SetCVal("write.step.product.name", "corrugated horn");
     if (writer.Transfer(shape, STEPControl_AsIs) != IFSelect_RetDone) throw CadFailure("the solid cannot be put into STEP");
     if (writer.Write(path.c_str()) != IFSelect_RetDone) throw CadFailure("cannot write " + path);
   } catch (const Standard_Failure& failure) {

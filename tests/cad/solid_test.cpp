@@ -92,6 +92,7 @@ TEST(CadStep, ReadsBackAsTheRevolvedProfile) {
     const std::string text = read_file(path);
     EXPECT_NE(text.find("AUTOMOTIVE_DESIGN"), std::string::npos);  // AP214
     EXPECT_NE(text.find("MILLI"), std::string::npos);
+    EXPECT_NE(text.find("PRODUCT('corrugated horn"), std::string::npos);
 
     STEPControl_Reader reader;
     ASSERT_EQ(reader.ReadFile(path.c_str()), IFSelect_RetDone);
