@@ -94,7 +94,7 @@ struct Options {
 };
 
 // The default count of each kind in the widest section: the converged limit of the tests.
-inline constexpr int kDefaultModes = 30;
+inline constexpr int kDefaultModes = 40;
 
 // One mode of a section: TE1n or TM1n.
 struct Mode {
