@@ -174,7 +174,8 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
   value("--jobs", "N", "Threads for the sweep (default: every core)");
   value("--unit", "mm|cm|in|m", "Unit of every length (default mm)");
   value("--format", "table|csv|json", "Output format (default table)");
-  value("--output", "FILE", "Write the output to FILE instead of standard output");
+  app.add_option("-o,--output", v["--output"], "Write the output to FILE instead of standard output (-: standard output)")
+      ->type_name("FILE");
   bool convergence = false;
   bool quiet = false;
   if (!pattern) app.add_flag("--convergence", convergence, "Solve again at 1.5 times the mode limit and report the change");
@@ -206,6 +207,7 @@ std::optional<ModesRequest> parse(std::span<const std::string> args, std::string
     r.common.format = *named;
   }
   r.common.output = given("--output");
+  if (r.common.output == "-") r.common.output.reset();
   r.common.quiet = quiet;
   const auto freq = given("--freq");
   if (!freq) refuse("--freq is required");
@@ -613,7 +615,14 @@ void run_modes(std::span<const std::string> args, const HornStreams& streams) {
     // On a terminal only, after a second, and erased before any row is written. The sweep calls
     // back one frequency at a time.
     Progress progress(streams.error, hertz.size());
-    sweep = solver.sweep(hertz, r.jobs, [&](std::size_t) { progress.advance(); });
+    try {
+      sweep = solver.sweep(hertz, r.jobs, [&](std::size_t) { progress.advance(); });
+    } catch (const InvalidInput& refused) {
+      // The library names the frequency in hertz; the user typed gigahertz.
+      if (refused.quantity() != Quantity::frequency || std::string_view(refused.what()).find("TE11") == std::string_view::npos) throw;
+      throw UsageError(fmt::format("TE11 is below cut-off in the input guide at {} GHz (--freq)",
+                                   shortest(refused.value() / 1e9)));
+    }
   }
   Output out(output_file ? output_file->fd() : streams.output, output_file ? *r.common.output : "standard output");
   const std::unique_ptr<RowWriter> writer = make_row_writer(r.common.format, out);

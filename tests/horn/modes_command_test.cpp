@@ -280,10 +280,30 @@ TEST(ModesCommand, Refusals) {
   // TE11 of the 6 mm input guide is cut off below 14.6 GHz.
   const auto cutoff = run({"analyse", "--model", "modes", "--profile", good, "--freq", "10"});
   EXPECT_EQ(cutoff.status, 2);
-  EXPECT_NE(cutoff.err.find("--freq was refused: frequency must put TE11 above cut-off in the input guide, got 1e+10"),
+  EXPECT_NE(cutoff.err.find("TE11 is below cut-off in the input guide at 10 GHz (--freq)"),
             std::string::npos)
       << cutoff.err;
   EXPECT_EQ(cutoff.out, "");
+}
+
+// -o is --output, and --output - is standard output, as for the other commands.
+TEST(ModesCommand, OutputOptionsAsElsewhere) {
+  const zavolt::testing::ScratchDir dir;
+  const std::string good = (dir / "good.csv").string();
+  zavolt::testing::write_file(good, "length_mm,radius_mm\n20,6\n15,16\n");
+  const std::vector<std::string> base = {"analyse", "--model", "modes", "--profile", good, "--freq", "16", "--format", "csv", "--modes", "8"};
+  const auto plain = run(base);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  auto dash = base;
+  dash.insert(dash.end(), {"--output", "-"});
+  EXPECT_EQ(run(dash).out, plain.out);
+  auto short_o = base;
+  const std::string target = (dir / "rows.csv").string();
+  short_o.insert(short_o.end(), {"-o", target});
+  const auto to_file = run(short_o);
+  ASSERT_EQ(to_file.status, 0) << to_file.err;
+  EXPECT_EQ(to_file.out, "");
+  EXPECT_EQ(zavolt::testing::read_file(target), plain.out);
 }
 
 }  // namespace
