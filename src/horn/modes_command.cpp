@@ -533,10 +533,12 @@ void pattern_rows(const ModesRequest& r, const modes::Solution& s, RowWriter& wr
         const modes::CutPoint& p = points[i - from];
         const std::complex<double> v = c == 0 ? p.e_plane : c == 1 ? p.h_plane : c == 2 ? p.co45 : p.cross45;
         const double level = 20.0 * std::log10(std::abs(v));
+        // An exact null (the cross-polar field on the axis) has no level: an empty cell, as elsewhere.
         const double phase = std::abs(v) == 0.0 ? 0.0 : std::arg(v) / kDegree;
         writer.row(Row{{Cell::of(ghz), Cell::of(r.theta_deg.at(i)), Cell::of_text(kCuts[c].plane),
-                        Cell::of_text(kCuts[c].polarisation), Cell::of(level), Cell::of(phase)}});
-        if (curve) {
+                        Cell::of_text(kCuts[c].polarisation), std::isfinite(level) ? Cell::of(level) : Cell{},
+                        Cell::of(phase)}});
+        if (curve && std::isfinite(level)) {
           curve->x.push_back(r.theta_deg.at(i));
           curve->y.push_back(level);
         }

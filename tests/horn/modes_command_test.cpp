@@ -108,7 +108,8 @@ TEST(ModesCommand, PatternRowsNameTheirPlaneAndPolarisation) {
   EXPECT_EQ(lines[0], "frequency_ghz,theta_deg,plane,polarisation,level_db,phase_deg");
   EXPECT_EQ(lines[1], "17,0,E,co,0,0");
   EXPECT_EQ(lines[4], "17,0,H,co,0,0");
-  EXPECT_EQ(lines[10], "17,0,45,cross,-inf,0");
+  // The cross-polar field on the axis is an exact null: no level, an empty cell (null in JSON).
+  EXPECT_EQ(lines[10], "17,0,45,cross,,0");
   const profile::Profile p{{{0.020, 0.006}, {0.003, 0.0095}, {0.0025, 0.014}, {0.012, 0.011}, {0.015, 0.016}}};
   modes::Options o;
   o.modes = 12;
@@ -118,12 +119,14 @@ TEST(ModesCommand, PatternRowsNameTheirPlaneAndPolarisation) {
   EXPECT_EQ(f[3], "cross");
   EXPECT_EQ(number(f[4]), 20.0 * std::log10(std::abs(c.cross45)));
   const auto j = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
-                      "--theta", "10", "--format", "json", "--modes", "12"});
+                      "--theta", "0,10", "--format", "json", "--modes", "12"});
   ASSERT_EQ(j.status, 0) << j.err;
   const auto doc = nlohmann::json::parse(j.out);
-  ASSERT_EQ(doc["rows"].size(), 4u);
-  EXPECT_EQ(doc["rows"][3]["plane"], "45");
-  EXPECT_EQ(doc["rows"][3]["polarisation"], "cross");
+  ASSERT_EQ(doc["rows"].size(), 8u);
+  EXPECT_TRUE(doc["rows"][6]["level_db"].is_null()) << doc["rows"][6];
+  EXPECT_EQ(doc["rows"][3]["plane"], "H");
+  EXPECT_EQ(doc["rows"][7]["plane"], "45");
+  EXPECT_EQ(doc["rows"][7]["polarisation"], "cross");
   const auto table = run({"pattern", "--model", "modes", "--profile", (dir / "horn.csv").string(), "--freq", "17",
                           "--theta", "10", "--modes", "12"});
   EXPECT_NE(table.out.find("cross"), std::string::npos);
