@@ -28,12 +28,23 @@ int length_decimals(Unit unit) {
   return 6;
 }
 
+
+}  // namespace
+
 // A length for a message, in the run's unit.
 std::string length_text(double metres, Unit unit) {
   return fmt::format("{:.{}f} {}", length_from_metres(unit, metres), length_decimals(unit), unit_name(unit));
 }
 
-}  // namespace
+profile::Unit csv_unit(Unit unit) {
+  switch (unit) {
+    case Unit::Millimetre: return profile::Unit::mm;
+    case Unit::Centimetre: return profile::Unit::cm;
+    case Unit::Inch: return profile::Unit::in;
+    case Unit::Metre: return profile::Unit::m;
+  }
+  return profile::Unit::mm;
+}
 
 double degrees_from_radians(double radians) { return radians * 180.0 / std::numbers::pi; }
 

@@ -9,6 +9,7 @@
 #include "horn/report.hpp"
 #include "horn/warnings.hpp"
 #include "zavolt/aperture.hpp"
+#include "zavolt/profile.hpp"
 
 namespace zavolt::horn {
 
@@ -36,6 +37,12 @@ inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 // A length cell in the run's unit: metres through length_from_metres, classic binary32 inches
 // through length_from_inches (the dialogue's conversion). Other cells unchanged.
 [[nodiscard]] Cell displayed_length(const Cell& cell, Unit unit);
+
+// A length for a message or a head, in the run's unit, to a micrometre.
+[[nodiscard]] std::string length_text(double metres, Unit unit);
+
+// The profile CSV's name of the run's unit.
+[[nodiscard]] profile::Unit csv_unit(Unit unit);
 [[nodiscard]] Input number_input(const std::string& key, const std::string& label, const std::string& unit,
                                  const ValueSequence& values);
 void add_edge_input(ReportHead& head, const std::optional<ReflectorEdge>& edge);

@@ -77,16 +77,6 @@ ValueSequence sequence_of(const std::string& option, const std::string& text) {
   }
 }
 
-profile::Unit csv_unit(Unit unit) {
-  switch (unit) {
-    case Unit::Millimetre: return profile::Unit::mm;
-    case Unit::Centimetre: return profile::Unit::cm;
-    case Unit::Inch: return profile::Unit::in;
-    case Unit::Metre: return profile::Unit::m;
-  }
-  return profile::Unit::mm;
-}
-
 }  // namespace
 
 profile::Profile read_profile_file(const std::string& path, Unit unit, double step_length) {

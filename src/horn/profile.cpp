@@ -29,32 +29,7 @@ using profile::Parameters;
 using profile::Profile;
 using profile::WarningKind;
 
-// Decimals that show a micrometre, as in the length columns.
-int decimals_of(Unit unit) {
-  switch (unit) {
-    case Unit::Millimetre: return 3;
-    case Unit::Centimetre: return 4;
-    case Unit::Inch: return 5;
-    case Unit::Metre: return 6;
-  }
-  return 6;
-}
-
-std::string length_text(double metres, Unit unit) {
-  return fmt::format("{:.{}f} {}", length_from_metres(unit, metres), decimals_of(unit), unit_name(unit));
-}
-
 std::string ghz_text(double hertz) { return fmt::format("{:.3f} GHz", hertz / 1e9); }
-
-profile::Unit csv_unit(Unit unit) {
-  switch (unit) {
-    case Unit::Millimetre: return profile::Unit::mm;
-    case Unit::Centimetre: return profile::Unit::cm;
-    case Unit::Inch: return profile::Unit::in;
-    case Unit::Metre: return profile::Unit::m;
-  }
-  return profile::Unit::mm;
-}
 
 // The option that carries a quantity of the rules, and whether it is a length.
 struct Carrier {
