@@ -218,6 +218,49 @@ std::string answer(const std::string& name, Arguments& a) {
            hex(m.feed_efficiency) + " " + hex(m.polarisation_efficiency);
     return out;
   }
+  if (name == "modes.details") {
+    // frequency, phase-centre fit, modes (0: the default), convergence flag, then the sections.
+    // Answer: input and aperture modes, warnings, convergence (or "-" each), the E, H and 45 degree
+    // phase centres, the cross-polar peak and its angle, the 10 dB width of each plane, then the
+    // reflected and the transmitted modes: count, then kind, order, cut-off, propagating, amplitude
+    // and power of each.
+    const double f = a.real(), fit = a.real(), count = a.real(), check = a.real();
+    zavolt::profile::Profile p;
+    p.sections.resize(static_cast<std::size_t>(a.real()));
+    for (auto& s : p.sections) {
+      s.length = a.real();
+      s.radius = a.real();
+    }
+    zavolt::modes::Options options;
+    if (count > 0) options.modes = static_cast<int>(count);
+    options.convergence = check != 0.0;
+    const zavolt::modes::Solution s = zavolt::modes::Solver(p, options).solve(f);
+    std::string out = hex(static_cast<double>(s.input_modes)) + " " + hex(static_cast<double>(s.aperture_modes));
+    out += " " + flag(s.warnings.aperture_below_wavelength) + " " + flag(s.warnings.input_overmoded) + " " +
+           flag(s.warnings.not_converged);
+    if (s.convergence) {
+      const zavolt::modes::Convergence& c = *s.convergence;
+      out += " " + hex(static_cast<double>(c.modes)) + " " + hex(c.delta_s11) + " " + hex(c.delta_copol_db) + " " +
+             hex(c.delta_xpol_db) + " " + flag(c.converged());
+    } else {
+      out += " - - - - -";
+    }
+    using zavolt::modes::Plane;
+    for (const Plane plane : {Plane::e, Plane::h, Plane::d45}) out += " " + hex(s.phase_centre(plane, fit).distance);
+    double at = 0.0;
+    const double peak = s.xpol_peak_db(std::nullopt, &at);
+    out += " " + hex(peak) + " " + hex(at);
+    for (const Plane plane : {Plane::e, Plane::h, Plane::d45}) out += " " + hex(s.beamwidth(plane, 10.0).width);
+    for (const auto* list : {&s.reflected, &s.transmitted}) {
+      out += " " + hex(static_cast<double>(list->size()));
+      for (const zavolt::modes::ModePower& m : *list) {
+        out += " " + flag(m.mode.kind == zavolt::modes::Kind::tm) + " " + hex(static_cast<double>(m.mode.order)) +
+               " " + hex(m.mode.cutoff) + " " + flag(m.mode.propagating) + " " + hex(m.amplitude.real()) + " " +
+               hex(m.amplitude.imag()) + " " + hex(m.power);
+      }
+    }
+    return out;
+  }
   return "unknown " + name;
 }
 
