@@ -3,8 +3,9 @@
 // way. A request is a function name and its arguments (decimal or hexadecimal; a phase is 0 for
 // spherical, 1 for quadratic; the classic routines' arguments are rounded to binary32 as the module
 // rounds them). An answer is the result's fields in the order of the C++ struct, "-" for an empty
-// optional, 0/1 for flags; "invalid <quantity> <value> <message>" for an InvalidInput. A profile
-// is its section count, then each section's length and radius.
+// optional, 0/1 for flags, a string as its length and character codes; "invalid <quantity> <value>
+// <message>" for an InvalidInput. A profile is its section count, then each section's length and
+// radius.
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -35,6 +36,12 @@ std::string hex(double value) {
 std::string hex(const std::optional<double>& value) { return value ? hex(*value) : "-"; }
 std::string hex(const std::optional<float>& value) { return value ? hex(static_cast<double>(*value)) : "-"; }
 std::string flag(bool value) { return value ? "1" : "0"; }
+// A string as its length, then the code of each character.
+std::string text(const std::string& value) {
+  std::string out = hex(static_cast<double>(value.size()));
+  for (const char c : value) out += " " + hex(static_cast<double>(static_cast<unsigned char>(c)));
+  return out;
+}
 
 // A profile as its section count, then the length and radius of each section.
 std::string sections(const zavolt::profile::Profile& p) {
@@ -155,7 +162,7 @@ std::string answer(const std::string& name, Arguments& a) {
            hex(d.edge_taper_db) + " " + flag(d.no_solution()) + " " + flags(d.validity) + " " +
            hex(d.pattern_directivity_dbi) + " " + flag(d.maximum_off_axis) + " " +
            (d.beamwidth_3db ? widths(*d.beamwidth_3db) : "-") + " " +
-           (d.beamwidth_10db ? widths(*d.beamwidth_10db) : "-") + " " + flag(!d.reason.empty());
+           (d.beamwidth_10db ? widths(*d.beamwidth_10db) : "-") + " " + text(d.reason);
   }
   if (name == "pattern_directivity_dbi") {
     const ap::Horn horn = a.horn();
