@@ -571,10 +571,8 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
                         column(bf, points, [](const P& p) { return p.pattern_directivity_dbi; }),
                         py::none(),
                         py::none()};
-        if (!widths.empty() || !bw.scalar()) out.beamwidth = py::cast(beamwidth_result(bw, widths));
-        if (edge_angle && feeds.size() == points.size() && (!feeds.empty() || !bf.scalar())) {
-          out.feed = py::cast(feed_metrics_result(bf, feeds));
-        }
+        out.beamwidth = py::cast(beamwidth_result(bw, widths));
+        if (edge_angle) out.feed = py::cast(feed_metrics_result(bf, feeds));
         return out;
       },
       py::arg("horn"), py::arg("frequencies"), py::arg("levels_db") = py::make_tuple(3.0, 10.0),
