@@ -28,6 +28,7 @@ struct ValidityResult {
   py::object s_outside_0_to_1;
   py::object flare_above_15_degrees;
   py::object aperture_below_wavelength;
+  py::object flare_beyond_accuracy_domain;
   py::object any;
 };
 
@@ -78,6 +79,27 @@ struct DesignResult {
   py::object edge_taper_db;
   py::object no_solution;
   py::object validity;
+  py::object pattern_directivity_dbi;
+  py::object beamwidth_3db;
+  py::object beamwidth_10db;
+  py::object maximum_off_axis;
+  py::object reason;
+};
+
+struct WorkResult {
+  py::object model;
+  py::object per_level;
+  py::object per_angle;
+  py::object feed_metrics;
+};
+
+struct SweepResult {
+  py::object frequency;
+  py::object geometry;
+  py::object directivity;
+  py::object pattern_directivity_dbi;
+  py::object beamwidth;
+  py::object feed;
 };
 
 template <class Row>
@@ -86,12 +108,14 @@ py::object validity_of(const Broadcast& b, const std::vector<Row>& rows) {
       ValidityResult{column(b, rows, [](const Row& r) { return r.validity.s_outside_0_to_1; }),
                      column(b, rows, [](const Row& r) { return r.validity.flare_above_15_degrees; }),
                      column(b, rows, [](const Row& r) { return r.validity.aperture_below_wavelength; }),
+                     column(b, rows, [](const Row& r) { return r.validity.flare_beyond_accuracy_domain; }),
                      column(b, rows, [](const Row& r) { return r.validity.any(); })});
 }
 
 py::object validity_object(const ap::Validity& v) {
   return py::cast(ValidityResult{py::bool_(v.s_outside_0_to_1), py::bool_(v.flare_above_15_degrees),
-                                 py::bool_(v.aperture_below_wavelength), py::bool_(v.any())});
+                                 py::bool_(v.aperture_below_wavelength),
+                                 py::bool_(v.flare_beyond_accuracy_domain), py::bool_(v.any())});
 }
 
 GeometryResult geometry_result(const Broadcast& b, const std::vector<ap::Geometry>& rows) {
@@ -135,6 +159,35 @@ FeedMetricsResult feed_metrics_result(const Broadcast& b, const std::vector<ap::
                            validity_of(b, rows)};
 }
 
+// A string field as a str, or as a NumPy str array of the broadcast shape.
+template <class Row, class Field>
+py::object strings(const Broadcast& b, const std::vector<Row>& rows, Field field) {
+  if (b.scalar()) return py::str(field(rows.front()));
+  py::list texts;
+  for (const Row& r : rows) texts.append(py::str(field(r)));
+  return py::module_::import("numpy").attr("array")(texts, "str").attr("reshape")(py::tuple(py::cast(b.shape())));
+}
+
+// A design's beamwidth: None without a solution for scalar arguments; for arrays, a Beamwidth of
+// arrays with NaN level and width and false flags where there is no solution.
+py::object design_beamwidth(const Broadcast& b, const std::vector<ap::Design>& rows,
+                            std::optional<ap::Beamwidth> ap::Design::*member) {
+  if (b.scalar() && !(rows.front().*member)) return py::none();
+  std::vector<ap::Beamwidth> widths;
+  widths.reserve(rows.size());
+  for (const ap::Design& d : rows) {
+    if (d.*member) {
+      widths.push_back(*(d.*member));
+    } else {
+      ap::Beamwidth missing;
+      missing.level_db = std::numeric_limits<double>::quiet_NaN();
+      missing.validity = d.validity;
+      widths.push_back(missing);
+    }
+  }
+  return py::cast(beamwidth_result(b, widths));
+}
+
 DesignResult design_result(const Broadcast& b, const std::vector<ap::Design>& rows, ap::Phase phase) {
   using D = ap::Design;
   const auto radius = [](const D& d) {
@@ -148,7 +201,12 @@ DesignResult design_result(const Broadcast& b, const std::vector<ap::Design>& ro
                       column(b, rows, [](const D& d) { return d.directivity_dbi; }),
                       column(b, rows, [](const D& d) { return d.edge_taper_db; }),
                       column(b, rows, [](const D& d) { return d.no_solution(); }),
-                      validity_of(b, rows)};
+                      validity_of(b, rows),
+                      column(b, rows, [](const D& d) { return d.pattern_directivity_dbi; }),
+                      design_beamwidth(b, rows, &D::beamwidth_3db),
+                      design_beamwidth(b, rows, &D::beamwidth_10db),
+                      column(b, rows, [](const D& d) { return d.maximum_off_axis; }),
+                      strings(b, rows, [](const D& d) { return d.reason; })};
 }
 
 // A model per element of a frequency array, rebuilt only when the frequency changes from one
@@ -201,6 +259,7 @@ Accuracy (C++ header zavolt/aperture.hpp): directivity and edge taper within 0.0
 beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
   m.attr("SPEED_OF_LIGHT") = ap::kSpeedOfLight;
   m.attr("FIRST_ZERO_J0") = ap::kFirstZeroJ0;
+  m.attr("MOST_ACCURATE_FLARE") = ap::kMostAccurateFlare;
 
   py::enum_<ap::Phase> phase_type(m, "Phase", "The phase of the aperture field.");
   phase_type
@@ -243,7 +302,10 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
               {"aperture_below_wavelength",
                {&ValidityResult::aperture_below_wavelength,
                 "a < lambda: the hybrid mode describes the horn poorly."}},
-              {"any", {&ValidityResult::any, "Any of the three."}}});
+              {"flare_beyond_accuracy_domain",
+               {&ValidityResult::flare_beyond_accuracy_domain,
+                "a / L > MOST_ACCURATE_FLARE (0.7), either phase: outside the stated accuracy."}},
+              {"any", {&ValidityResult::any, "Any of the four."}}});
 
   py::class_<GeometryResult> geometry(m, "Geometry", "A horn's derived quantities at a frequency.");
   add_fields(
@@ -315,7 +377,24 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
        {"edge_taper_db",
         {&DesignResult::edge_taper_db, "For a design to an edge taper: the taper reached, dB; None (NaN)."}},
        {"no_solution", {&DesignResult::no_solution, "No horn meets the target."}},
-       {"validity", {&DesignResult::validity, "Validity of the designed horn (of S alone without one)."}}});
+       {"validity", {&DesignResult::validity, "Validity of the designed horn (of S alone without one)."}},
+       {"pattern_directivity_dbi",
+        {&DesignResult::pattern_directivity_dbi,
+         "Model.pattern_directivity_dbi() of the designed horn, dBi; None (NaN)."}},
+       {"beamwidth_3db",
+        {&DesignResult::beamwidth_3db,
+         "The designed horn's 3 dB Beamwidth (width in radians); None without a solution (arrays: NaN "
+         "level and width)."}},
+       {"beamwidth_10db",
+        {&DesignResult::beamwidth_10db,
+         "The designed horn's 10 dB Beamwidth (width in radians); None without a solution (arrays: NaN "
+         "level and width)."}},
+       {"maximum_off_axis",
+        {&DesignResult::maximum_off_axis,
+         "The designed horn's pattern rises above boresight within 90 degrees."}},
+       {"reason",
+        {&DesignResult::reason,
+         "Why there is no solution; empty with one (a str, or a NumPy str array for arrays)."}}});
   design.def_property_readonly(
       "horn",
       [](const DesignResult& d) -> py::object {
@@ -327,6 +406,31 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
         return py::cast(ap::Horn{d.radius.cast<double>(), d.slant.cast<double>(), d.phase.cast<ap::Phase>()});
       },
       "The designed Horn, None without a solution (a design of scalar arguments only).");
+
+  py::class_<WorkResult> work(m, "Work",
+                              "An upper estimate of the model's work on a horn at a frequency, in evaluations "
+                              "of J0 (about 35 ns each on a current core).");
+  add_fields(work, "Work",
+             {{"model", {&WorkResult::model, "Building the Model and the scan shared by the beamwidths."}},
+              {"per_level", {&WorkResult::per_level, "Each beamwidth level beyond the first scan."}},
+              {"per_angle", {&WorkResult::per_angle, "Each pattern angle."}},
+              {"feed_metrics",
+               {&WorkResult::feed_metrics, "The feed metrics at one edge angle, or the pattern directivity."}}});
+
+  py::class_<SweepResult> sweep_type(
+      m, "Sweep",
+      "Model rows over frequencies for one horn, each frequency's Model built once. Arrays of the "
+      "frequencies' shape; beamwidth arrays of that shape followed by the levels' shape.");
+  add_fields(
+      sweep_type, "Sweep",
+      {{"frequency", {&SweepResult::frequency, "The frequencies, hertz."}},
+       {"geometry", {&SweepResult::geometry, "Wavelength (metres), S, flare half-angle (radians), validity."}},
+       {"directivity", {&SweepResult::directivity, "The aperture formula's directivity, dBi."}},
+       {"pattern_directivity_dbi",
+        {&SweepResult::pattern_directivity_dbi, "The pattern's directivity over the forward hemisphere, dBi."}},
+       {"beamwidth", {&SweepResult::beamwidth, "Beamwidths at the levels (widths in radians)."}},
+       {"feed",
+        {&SweepResult::feed, "FeedMetrics at the edge angle (radians); None when no edge angle is given."}}});
 
   m.def(
       "wavelength",
@@ -399,6 +503,84 @@ beamwidths within 0.01 degree for 1 <= a/lambda <= 15 and 0 <= S <= 1.2.)";
       py::arg("horn"), py::arg("frequency"), py::arg("edge_angle"),
       "Feed metrics for a reflector rim at edge_angle (radians, in (0, pi/2)) at a frequency in hertz.");
   m.def(
+      "pattern_directivity_dbi",
+      [](const ap::Horn& horn, ArrayLike frequency) {
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}});
+        ModelCache models(horn);
+        const auto rows = for_each_element(
+            b, [&](std::size_t i) { return models.at(b.at(0, i)).pattern_directivity_dbi(); });
+        return column(b, rows, [](double x) { return x; });
+      },
+      py::arg("horn"), py::arg("frequency"),
+      "The directivity of the model's pattern over the forward hemisphere, dBi, at a frequency in hertz "
+      "(Model.pattern_directivity_dbi).");
+  m.def(
+      "estimated_work",
+      [](const ap::Horn& horn, ArrayLike frequency) {
+        const Broadcast b({{frequency, "frequency", Quantity::frequency}});
+        const auto rows = for_each_element(b, [&](std::size_t i) { return ap::estimated_work(horn, b.at(0, i)); });
+        using W = ap::Work;
+        return WorkResult{column(b, rows, [](const W& w) { return w.model; }),
+                          column(b, rows, [](const W& w) { return w.per_level; }),
+                          column(b, rows, [](const W& w) { return w.per_angle; }),
+                          column(b, rows, [](const W& w) { return w.feed_metrics; })};
+      },
+      py::arg("horn"), py::arg("frequency"),
+      "An upper estimate of the model's work on the horn at a frequency in hertz, in evaluations of J0, "
+      "for bounding a request before running it. Validates the horn as Model does.");
+  m.def(
+      "sweep",
+      [](const ap::Horn& horn, ArrayLike frequencies, ArrayLike levels_db, std::optional<double> edge_angle) {
+        const Broadcast bf({{frequencies, "frequencies", Quantity::frequency}});
+        const Broadcast bl({{levels_db, "levels_db", Quantity::level}});
+        // The beamwidths' shape: the frequencies' followed by the levels'.
+        std::vector<py::ssize_t> f_shape = bf.shape();
+        f_shape.resize(bf.shape().size() + bl.shape().size(), 1);
+        py::array_t<double> f_array(f_shape), l_array(bl.shape());
+        for (std::size_t i = 0; i < bf.size(); ++i) f_array.mutable_data()[i] = bf.at(0, i);
+        for (std::size_t i = 0; i < bl.size(); ++i) l_array.mutable_data()[i] = bl.at(0, i);
+        const Broadcast bw({{f_array, "frequencies", Quantity::frequency}, {l_array, "levels_db", Quantity::level}});
+        std::vector<double> fs(bf.size()), levels(bl.size());
+        for (std::size_t i = 0; i < fs.size(); ++i) fs[i] = bf.at(0, i);
+        for (std::size_t i = 0; i < levels.size(); ++i) levels[i] = bl.at(0, i);
+        std::vector<ap::SweepPoint> points;
+        {
+          py::gil_scoped_release unlocked;
+          try {
+            points = ap::sweep(horn, fs, levels, edge_angle);
+          } catch (const InvalidInput& error) {
+            if (error.quantity() == Quantity::frequency && !bf.scalar()) rethrow_for_element(error, bf, 0);
+            if (error.quantity() == Quantity::level && !bl.scalar()) rethrow_for_element(error, bl, 0);
+            throw;
+          }
+        }
+        using P = ap::SweepPoint;
+        std::vector<ap::Geometry> geometries;
+        std::vector<ap::Directivity> directivities;
+        std::vector<ap::Beamwidth> widths;
+        std::vector<ap::FeedMetrics> feeds;
+        for (const P& p : points) {
+          geometries.push_back(p.geometry);
+          directivities.push_back(p.directivity);
+          widths.insert(widths.end(), p.beamwidths.begin(), p.beamwidths.end());
+          if (p.feed) feeds.push_back(*p.feed);
+        }
+        SweepResult out{column(bf, points, [](const P& p) { return p.frequency; }),
+                        py::cast(geometry_result(bf, geometries)),
+                        py::cast(directivity_result(bf, directivities)),
+                        column(bf, points, [](const P& p) { return p.pattern_directivity_dbi; }),
+                        py::none(),
+                        py::none()};
+        out.beamwidth = py::cast(beamwidth_result(bw, widths));
+        if (edge_angle) out.feed = py::cast(feed_metrics_result(bf, feeds));
+        return out;
+      },
+      py::arg("horn"), py::arg("frequencies"), py::arg("levels_db") = py::make_tuple(3.0, 10.0),
+      py::arg("edge_angle") = py::none(),
+      R"(Model rows over frequencies (hertz) for one horn: geometry, directivity, pattern directivity,
+beamwidths at levels_db (dB below boresight; widths in radians) and, with an edge angle in radians,
+feed metrics. Each frequency's Model is built once. Raises InvalidInput as Model and its members do.)");
+  m.def(
       "design_for_directivity",
       [](ArrayLike directivity_dbi, ArrayLike frequency, ArrayLike s, ap::Phase phase) {
         const Broadcast b({{directivity_dbi, "directivity_dbi", Quantity::directivity},
@@ -464,6 +646,10 @@ GIL and may be called from several threads.)")
             return DirectivityResult{py::float_(d.dbi), validity_object(d.validity)};
           },
           "Directivity, dBi.")
+      .def("pattern_directivity_dbi", &ap::Model::pattern_directivity_dbi,
+           py::call_guard<py::gil_scoped_release>(),
+           "The directivity of this model's pattern, 4 pi |E(0)|^2 over the integral of |E|^2 on the "
+           "forward hemisphere, dBi: what the aperture formula approximates.")
       .def(
           "relative_field",
           [](const ap::Model& model, ArrayLike theta) {

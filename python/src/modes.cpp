@@ -387,6 +387,18 @@ feed_metrics give arrays with the frequency as the first axis.)")
           py::arg("edge_angle"),
           "Feed metrics at edge_angle (radians), shape (frequencies, *edge_angle.shape).")
       .def(
+          "phase_centre",
+          [](const Sweep& s, md::Plane plane, ArrayLike fit) {
+            const Broadcast b = over_sweep(s, fit, "fit", Quantity::theta);
+            const auto rows = for_each_element(b, [&](std::size_t i) {
+              return s.solutions[static_cast<std::size_t>(b.at(0, i))].phase_centre(plane, b.at(1, i)).distance;
+            });
+            return column(b, rows, [](const std::optional<double>& d) { return d; });
+          },
+          py::arg("plane"), py::arg("fit"),
+          "Each frequency's phase centre of a cut fitted over [0, fit] radians: metres behind the aperture "
+          "plane, NaN where the cut has a zero; shape (frequencies, *fit.shape).")
+      .def(
           "network",
           [](const Sweep& s, const std::string& name) {
             // scikit-rf is optional: imported here and nowhere else.

@@ -3,8 +3,10 @@
 // way. A request is a function name and its arguments (decimal or hexadecimal; a phase is 0 for
 // spherical, 1 for quadratic; the classic routines' arguments are rounded to binary32 as the module
 // rounds them). An answer is the result's fields in the order of the C++ struct, "-" for an empty
-// optional, 0/1 for flags; "invalid <quantity> <value> <message>" for an InvalidInput. A profile
-// is its section count, then each section's length and radius.
+// optional, 0/1 for flags, a string as its length and character codes; "invalid <quantity> <value>
+// <message>" for an InvalidInput. A profile is its section count, then each section's length and
+// radius.
+#include <cmath>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,12 @@ std::string hex(double value) {
 std::string hex(const std::optional<double>& value) { return value ? hex(*value) : "-"; }
 std::string hex(const std::optional<float>& value) { return value ? hex(static_cast<double>(*value)) : "-"; }
 std::string flag(bool value) { return value ? "1" : "0"; }
+// A string as its length, then the code of each character.
+std::string text(const std::string& value) {
+  std::string out = hex(static_cast<double>(value.size()));
+  for (const char c : value) out += " " + hex(static_cast<double>(static_cast<unsigned char>(c)));
+  return out;
+}
 
 // A profile as its section count, then the length and radius of each section.
 std::string sections(const zavolt::profile::Profile& p) {
@@ -44,7 +52,18 @@ std::string sections(const zavolt::profile::Profile& p) {
 
 std::string flags(const ap::Validity& v) {
   return flag(v.s_outside_0_to_1) + " " + flag(v.flare_above_15_degrees) + " " +
-         flag(v.aperture_below_wavelength);
+         flag(v.aperture_below_wavelength) + " " + flag(v.flare_beyond_accuracy_domain);
+}
+
+std::string widths(const ap::Beamwidth& w) {
+  return hex(w.level_db) + " " + hex(w.width) + " " + flag(w.not_reached_within_90_degrees) + " " +
+         flag(w.maximum_off_axis) + " " + flags(w.validity);
+}
+
+std::string metrics(const ap::FeedMetrics& m) {
+  return hex(m.edge_angle) + " " + hex(m.edge_taper_db) + " " + hex(m.spillover_efficiency) + " " +
+         hex(m.taper_efficiency) + " " + hex(m.feed_efficiency) + " " + hex(m.phase_centre) + " " +
+         flag(m.phase_centre_undefined) + " " + flags(m.validity);
 }
 
 class Arguments {
@@ -121,17 +140,12 @@ std::string answer(const std::string& name, Arguments& a) {
   if (name == "beamwidth") {
     const ap::Horn horn = a.horn();
     const double f = a.real();
-    const ap::Beamwidth w = ap::beamwidth(horn, f, a.real());
-    return hex(w.level_db) + " " + hex(w.width) + " " + flag(w.not_reached_within_90_degrees) + " " +
-           flag(w.maximum_off_axis) + " " + flags(w.validity);
+    return widths(ap::beamwidth(horn, f, a.real()));
   }
   if (name == "feed_metrics") {
     const ap::Horn horn = a.horn();
     const double f = a.real();
-    const ap::FeedMetrics m = ap::feed_metrics(horn, f, a.real());
-    return hex(m.edge_angle) + " " + hex(m.edge_taper_db) + " " + hex(m.spillover_efficiency) + " " +
-           hex(m.taper_efficiency) + " " + hex(m.feed_efficiency) + " " + hex(m.phase_centre) + " " +
-           flag(m.phase_centre_undefined) + " " + flags(m.validity);
+    return metrics(ap::feed_metrics(horn, f, a.real()));
   }
   if (name == "design_for_directivity" || name == "design_for_edge_taper") {
     ap::Design d;
@@ -145,7 +159,41 @@ std::string answer(const std::string& name, Arguments& a) {
     const auto radius = d.horn ? std::optional<double>(d.horn->radius) : std::nullopt;
     const auto slant = d.horn ? std::optional<double>(d.horn->slant) : std::nullopt;
     return hex(d.s) + " " + hex(radius) + " " + hex(slant) + " " + hex(d.directivity_dbi) + " " +
-           hex(d.edge_taper_db) + " " + flag(d.no_solution()) + " " + flags(d.validity);
+           hex(d.edge_taper_db) + " " + flag(d.no_solution()) + " " + flags(d.validity) + " " +
+           hex(d.pattern_directivity_dbi) + " " + flag(d.maximum_off_axis) + " " +
+           (d.beamwidth_3db ? widths(*d.beamwidth_3db) : "-") + " " +
+           (d.beamwidth_10db ? widths(*d.beamwidth_10db) : "-") + " " + text(d.reason);
+  }
+  if (name == "pattern_directivity_dbi") {
+    const ap::Horn horn = a.horn();
+    return hex(ap::Model(horn, a.real()).pattern_directivity_dbi());
+  }
+  if (name == "estimated_work") {
+    const ap::Horn horn = a.horn();
+    const ap::Work w = ap::estimated_work(horn, a.real());
+    return hex(w.model) + " " + hex(w.per_level) + " " + hex(w.per_angle) + " " + hex(w.feed_metrics);
+  }
+  if (name == "sweep") {
+    // horn, edge angle (NaN: none), count and frequencies, count and levels; one row per frequency:
+    // frequency, geometry, directivity, pattern directivity, each level's beamwidth, feed metrics.
+    const ap::Horn horn = a.horn();
+    const double edge = a.real();
+    std::vector<double> frequencies(static_cast<std::size_t>(a.real()));
+    for (double& f : frequencies) f = a.real();
+    std::vector<double> levels(static_cast<std::size_t>(a.real()));
+    for (double& x : levels) x = a.real();
+    const auto points =
+        ap::sweep(horn, frequencies, levels, std::isnan(edge) ? std::nullopt : std::optional<double>(edge));
+    std::string out;
+    for (const ap::SweepPoint& p : points) {
+      if (!out.empty()) out += " ";
+      out += hex(p.frequency) + " " + hex(p.geometry.wavelength) + " " + hex(p.geometry.s) + " " +
+             hex(p.geometry.flare_half_angle) + " " + flags(p.geometry.validity) + " " + hex(p.directivity.dbi) +
+             " " + flags(p.directivity.validity) + " " + hex(p.pattern_directivity_dbi);
+      for (const ap::Beamwidth& w : p.beamwidths) out += " " + widths(w);
+      if (p.feed) out += " " + metrics(*p.feed);
+    }
+    return out;
   }
   if (name == "profile.generate") {
     const double radius = a.real(), slant = a.real(), f_min = a.real(), f_max = a.real();
@@ -175,6 +223,49 @@ std::string answer(const std::string& name, Arguments& a) {
     }
     out += " " + hex(m.edge_taper_db) + " " + hex(m.spillover_efficiency) + " " + hex(m.taper_efficiency) + " " +
            hex(m.feed_efficiency) + " " + hex(m.polarisation_efficiency);
+    return out;
+  }
+  if (name == "modes.details") {
+    // frequency, phase-centre fit, modes (0: the default), convergence flag, then the sections.
+    // Answer: input and aperture modes, warnings, convergence (or "-" each), the E, H and 45 degree
+    // phase centres, the cross-polar peak and its angle, the 10 dB width of each plane, then the
+    // reflected and the transmitted modes: count, then kind, order, cut-off, propagating, amplitude
+    // and power of each.
+    const double f = a.real(), fit = a.real(), count = a.real(), check = a.real();
+    zavolt::profile::Profile p;
+    p.sections.resize(static_cast<std::size_t>(a.real()));
+    for (auto& s : p.sections) {
+      s.length = a.real();
+      s.radius = a.real();
+    }
+    zavolt::modes::Options options;
+    if (count > 0) options.modes = static_cast<int>(count);
+    options.convergence = check != 0.0;
+    const zavolt::modes::Solution s = zavolt::modes::Solver(p, options).solve(f);
+    std::string out = hex(static_cast<double>(s.input_modes)) + " " + hex(static_cast<double>(s.aperture_modes));
+    out += " " + flag(s.warnings.aperture_below_wavelength) + " " + flag(s.warnings.input_overmoded) + " " +
+           flag(s.warnings.not_converged);
+    if (s.convergence) {
+      const zavolt::modes::Convergence& c = *s.convergence;
+      out += " " + hex(static_cast<double>(c.modes)) + " " + hex(c.delta_s11) + " " + hex(c.delta_copol_db) + " " +
+             hex(c.delta_xpol_db) + " " + flag(c.converged());
+    } else {
+      out += " - - - - -";
+    }
+    using zavolt::modes::Plane;
+    for (const Plane plane : {Plane::e, Plane::h, Plane::d45}) out += " " + hex(s.phase_centre(plane, fit).distance);
+    double at = 0.0;
+    const double peak = s.xpol_peak_db(std::nullopt, &at);
+    out += " " + hex(peak) + " " + hex(at);
+    for (const Plane plane : {Plane::e, Plane::h, Plane::d45}) out += " " + hex(s.beamwidth(plane, 10.0).width);
+    for (const auto* list : {&s.reflected, &s.transmitted}) {
+      out += " " + hex(static_cast<double>(list->size()));
+      for (const zavolt::modes::ModePower& m : *list) {
+        out += " " + flag(m.mode.kind == zavolt::modes::Kind::tm) + " " + hex(static_cast<double>(m.mode.order)) +
+               " " + hex(m.mode.cutoff) + " " + flag(m.mode.propagating) + " " + hex(m.amplitude.real()) + " " +
+               hex(m.amplitude.imag()) + " " + hex(m.power);
+      }
+    }
     return out;
   }
   return "unknown " + name;

@@ -63,10 +63,11 @@ def test_docstrings_say_the_units():
     assert "inches" in classic.__doc__ and "GHz" in classic.__doc__
     for function in (aperture.directivity, aperture.pattern, aperture.beamwidth, aperture.feed_metrics,
                      aperture.design_for_directivity, aperture.design_for_edge_taper, aperture.geometry,
-                     aperture.wavelength):
+                     aperture.wavelength, aperture.sweep, aperture.estimated_work, aperture.pattern_directivity_dbi):
         assert "hertz" in function.__doc__, function.__name__
     for function in (aperture.Model.pattern, aperture.Model.relative_field, aperture.Model.feed_metrics,
-                     aperture.beamwidth, aperture.edge_angle_from_f_over_d):
+                     aperture.beamwidth, aperture.edge_angle_from_f_over_d, aperture.sweep,
+                     modes.Sweep.phase_centre):
         assert "radians" in function.__doc__, function.__name__
     assert "metres" in aperture.Horn.__doc__ and "metres" in aperture.Horn.__init__.__doc__
     for function in (classic.design, classic.gain_db, classic.beamwidths):

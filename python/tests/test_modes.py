@@ -109,3 +109,34 @@ def test_network_without_scikit_rf_says_what_it_needs(monkeypatch):
     monkeypatch.setitem(sys.modules, "skrf", None)  # import skrf now raises ImportError
     with pytest.raises(ImportError, match="needs scikit-rf"):
         SOLVER.sweep([12e9]).network()
+
+
+def test_mode_content_phase_centres_convergence_and_warnings_give_the_cpp_numbers(reference):
+    lengths, radii = HORN.sections
+    sections = [x for pair in zip(lengths, radii) for x in pair]
+    fit = 0.6
+    for f, count, check in ((10.7e9, 0, False), (12.75e9, 8, True)):
+        e = reference.one("modes.details", f, fit, count, check, len(HORN), *sections)
+        solver = modes.Solver(HORN, modes=count or None, convergence=check)
+        s = solver.solve(f)
+        w = s.warnings
+        got = [s.input_modes, s.aperture_modes, w.aperture_below_wavelength, w.input_overmoded, w.not_converged]
+        c = s.convergence
+        assert (c is None) == (not check)
+        got += [None] * 5 if c is None else [c.modes, c.delta_s11, c.delta_copol_db, c.delta_xpol_db, c.converged]
+        got += [s.phase_centre(plane, fit) for plane in (modes.Plane.e, modes.Plane.h, modes.Plane.d45)]
+        peak = s.xpol_peak()
+        got += [peak.level_db, peak.theta]
+        got += [s.beamwidth(10.0, plane).width for plane in (modes.Plane.e, modes.Plane.h, modes.Plane.d45)]
+        for content in (s.reflected, s.transmitted):
+            got.append(len(content))
+            for p in content:
+                got += [p.mode.kind == modes.Kind.tm, p.mode.order, p.mode.cutoff, p.mode.propagating,
+                        p.amplitude.real, p.amplitude.imag, p.power]
+        assert got == e, f
+        # The sweep's phase centres are each solution's, NaN for None.
+        sweep = solver.sweep([f, f], jobs=1)
+        centres = sweep.phase_centre(modes.Plane.h, [fit, 0.3])
+        assert centres.shape == (2, 2)
+        expected = s.phase_centre(modes.Plane.h, fit)
+        assert centres[1, 0] == expected or (expected is None and math.isnan(centres[1, 0]))
