@@ -135,8 +135,8 @@ frequency first).)";
       .value("matched", md::Termination::matched, "A matched guide of the aperture radius (the default).")
       .value("diagonal", md::Termination::diagonal, "Each mode's own free-space reflection.");
   py::enum_<md::Cascade>(m, "Cascade", "How the sections are cascaded.")
-      .value("reflection", md::Cascade::reflection, "Backward march of one reflection matrix (the default).")
-      .value("star", md::Cascade::star, "Star products of the full scattering matrices.");
+      .value("reflection", md::Cascade::reflection, "Backward march of one reflection matrix: a tenth faster, one transfer matrix kept per junction.")
+      .value("star", md::Cascade::star, "Star products of the full scattering matrices, only the running one kept (the default).");
   py::enum_<md::Plane>(m, "Plane", "A pattern cut.")
       .value("e", md::Plane::e, "The E-plane.")
       .value("h", md::Plane::h, "The H-plane.")
@@ -452,7 +452,7 @@ called from several threads at once, and release the GIL.)")
            }),
            py::arg("profile"), py::kw_only(), py::arg("rule") = md::ModeRule::radius,
            py::arg("modes") = py::none(), py::arg("aperture") = md::Termination::matched,
-           py::arg("cascade") = md::Cascade::reflection, py::arg("convergence") = false,
+           py::arg("cascade") = md::Cascade::star, py::arg("convergence") = false,
            R"(profile: a zavolt.profile.Profile (metres). modes: modes of each kind in the widest section
 (None: the converged default); rule, aperture, cascade: see ModeRule, Termination, Cascade;
 convergence: also solve at 1.5 times the mode limit and report the change.)")

@@ -59,6 +59,7 @@ TEST(ModesSolverPhysics, PowerConservedAndCascadesAgree) {
       for (const auto rule : {ModeRule::radius, ModeRule::fixed}) {
         Options o = with_modes(12, rule);
         o.aperture = term;
+        o.cascade = Cascade::reflection;
         const Solution a = Solver(profiles[p], o).solve(31e9);
         o.cascade = Cascade::star;
         const Solution b = Solver(profiles[p], o).solve(31e9);
