@@ -2,16 +2,14 @@
 
 #include <fmt/format.h>
 #include <plstream.h>
-#include <stdio.h>  // open_memstream
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "horn/plot.hpp"
+#include "horn/svg_page.hpp"
 
 namespace zavolt::horn {
 
@@ -28,39 +26,6 @@ constexpr PLINT kConverter = 4;
 constexpr PLINT kDimension = 5;
 constexpr PLINT kSolid = 1;
 constexpr PLINT kDashes = 3;
-
-// A PLplot stream writing SVG into memory, closed (and its text complete) by svg().
-class Page {
-public:
-  Page() {
-    file_ = ::open_memstream(&buffer_, &length_);
-    if (file_ == nullptr) throw std::bad_alloc();
-    stream_ = std::make_unique<plstream>();
-    stream_->sdev("svg");
-    stream_->sfile(file_);
-    stream_->spage(0.0, 0.0, kPlotWidth, kPlotHeight, 0, 0);
-    stream_->scmap0(kRed.data(), kGreen.data(), kBlue.data(), static_cast<PLINT>(kRed.size()));
-    stream_->init();
-    stream_->adv(0);
-  }
-  Page(const Page&) = delete;
-  Page& operator=(const Page&) = delete;
-  ~Page() {
-    stream_.reset();
-    std::free(buffer_);
-  }
-  plstream* operator->() { return stream_.get(); }
-  std::string svg() {
-    stream_.reset();
-    return std::string(buffer_, length_);
-  }
-
-private:
-  char* buffer_ = nullptr;
-  std::size_t length_ = 0;
-  FILE* file_ = nullptr;
-  std::unique_ptr<plstream> stream_;
-};
 
 void segment(plstream& pls, double x0, double y0, double x1, double y1) {
   std::array<PLFLT, 2> x{x0, x1};
@@ -105,7 +70,7 @@ std::string profile_drawing_svg(const profile::Profile& profile, const profile::
   const double span = std::max(1.45 * outer, 0.4 * (z1 - z0));
   const double r0 = -0.18 * span;
   const double r1 = r0 + span;
-  Page page;
+  SvgPage page(kRed, kGreen, kBlue);
   page->vpas(0.1, 0.95, 0.12, 0.88, (r1 - r0) / (z1 - z0));
   page->wind(z0, z1, r0, r1);
   page->col0(kInk);

@@ -1,16 +1,16 @@
 #include "horn/plot.hpp"
 
 #include <plstream.h>
-#include <stdio.h>  // open_memstream
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
-#include <cstdlib>
 #include <fmt/format.h>
 #include <memory>
 #include <stdexcept>
+
+#include "horn/svg_page.hpp"
 
 namespace zavolt::horn {
 
@@ -45,44 +45,6 @@ constexpr double kDeepestFloorDb = -60.0;
 // are told apart.
 PLINT curve_colour(std::size_t i) { return kFirstCurveColour + static_cast<PLINT>(i % kCurveColours); }
 PLINT curve_style(std::size_t i) { return kSolid + static_cast<PLINT>((i / kCurveColours) % kLineStyles); }
-
-// A PLplot stream writing SVG into memory. PLplot closes the FILE itself when the stream ends, so
-// the text is complete once the stream is gone; svg() ends it and hands the text over.
-class SvgPage {
-public:
-  SvgPage() {
-    file_ = ::open_memstream(&buffer_, &length_);
-    if (file_ == nullptr) throw std::bad_alloc();
-    stream_ = std::make_unique<plstream>();
-    stream_->sdev("svg");
-    stream_->sfile(file_);
-    stream_->spage(0.0, 0.0, kPlotWidth, kPlotHeight, 0, 0);
-    stream_->scmap0(kRed.data(), kGreen.data(), kBlue.data(), static_cast<PLINT>(kRed.size()));
-    stream_->init();
-    stream_->adv(0);
-    stream_->col0(kInk);
-  }
-  SvgPage(const SvgPage&) = delete;
-  SvgPage& operator=(const SvgPage&) = delete;
-  ~SvgPage() {
-    stream_.reset();
-    std::free(buffer_);
-  }
-
-  plstream& operator*() { return *stream_; }
-  plstream* operator->() { return stream_.get(); }
-
-  std::string svg() {
-    stream_.reset();  // plend: the driver writes the closing tags and closes the FILE
-    return std::string(buffer_, length_);
-  }
-
-private:
-  char* buffer_ = nullptr;
-  std::size_t length_ = 0;
-  FILE* file_ = nullptr;
-  std::unique_ptr<plstream> stream_;
-};
 
 struct Bounds {
   double low = kInfinity;
@@ -167,7 +129,7 @@ void frame(plstream& pls, double x0, double x1, double y0, double y1, const char
 
 std::string analysis_plot_svg(const std::string& title, const Curve& gain, const std::vector<Curve>& beamwidths,
                               const std::optional<FeedCurves>& feed) {
-  SvgPage page;
+  SvgPage page(kRed, kGreen, kBlue, kInk);
   Bounds frequencies;
   Bounds gains;
   Bounds widths;
@@ -216,7 +178,7 @@ std::string analysis_plot_svg(const std::string& title, const Curve& gain, const
 
 std::string two_panel_plot_svg(const std::string& title, const Curve& upper, const std::string& upper_label,
                                const Curve& lower, const std::string& lower_label) {
-  SvgPage page;
+  SvgPage page(kRed, kGreen, kBlue, kInk);
   Bounds frequencies;
   Bounds top;
   Bounds bottom;
@@ -239,7 +201,7 @@ std::string two_panel_plot_svg(const std::string& title, const Curve& upper, con
 
 std::string pattern_plot_svg(const std::string& title, const std::vector<Curve>& levels,
                              std::optional<double> edge_angle_deg) {
-  SvgPage page;
+  SvgPage page(kRed, kGreen, kBlue, kInk);
   Bounds angles;
   Bounds decibels;
   for (const Curve& curve : levels) {
